@@ -1,0 +1,38 @@
+# Thin front end over CMake. `make test` and `make demo` first install what is missing (as root).
+.PHONY: all build native win32 setup test test-native test-win demo bench clean
+
+all: build
+
+setup:
+	@bash tools/setup.sh
+
+build: native win32
+
+native:
+	@cmake --preset native >/dev/null
+	@cmake --build --preset native
+
+win32:
+	@cmake --preset win32 >/dev/null
+	@cmake --build --preset win32
+
+test: setup
+	@$(MAKE) --no-print-directory build
+	@$(MAKE) --no-print-directory test-native test-win
+
+test-native:
+	@ctest --preset native
+
+test-win:
+	@tools/session.sh ctest --preset win32
+
+demo: setup
+	@$(MAKE) --no-print-directory win32
+	@tools/demo.sh
+
+bench: setup
+	@$(MAKE) --no-print-directory win32
+	@tools/bench.sh
+
+clean:
+	rm -rf build/native build/win32

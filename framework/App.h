@@ -1,0 +1,33 @@
+// The application object: one global instance of a derived class; WinMain hands control to it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CApp {
+public:
+    CApp();
+    virtual ~CApp();
+    CApp(const CApp&) = delete;
+    CApp& operator=(const CApp&) = delete;
+
+    // Runs the program; returning false ends it (there is no message loop of the application's own).
+    virtual bool InitInstance() = 0;
+
+    static CApp* Current() { return s_current; }
+    static HINSTANCE Instance() { return s_instance ? s_instance : ::GetModuleHandleA(nullptr); }
+    // Base name of the executable file without its extension: the caption of boxes that name no
+    // caption of their own.
+    static const std::string& Name() { return s_name; }
+
+    HWND m_hMainWnd = nullptr;
+
+    // Called by WinMain.
+    static int Main(HINSTANCE instance);
+
+private:
+    static CApp* s_current;
+    static HINSTANCE s_instance;
+    static std::string s_name;
+};

@@ -1,0 +1,3 @@
+#include "framework/Mbcs.h"
+
+CLeadByteTable DefaultLeadBytes() { return CLeadByteTable::Cp932(); }

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs, idempotently, what the build, the tests and the demo need on Debian 12.
+# A machine that already has everything costs a few dpkg queries.
+set -euo pipefail
+
+need=()
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+  updated=
+fi
+
+for p in cmake make g++ googletest g++-mingw-w64-i686-posix mingw-w64-i686-dev \
+         wine wine32:i386 wine64 xvfb xauth x11-apps x11-utils locales \
+         fonts-ipafont-gothic imagemagick openssl curl python3; do
+  have_pkg "$p" || need+=("$p")
+done
+
+if [ ${#need[@]} -gt 0 ]; then
+  if [ "$(id -u)" != 0 ]; then
+    echo "setup: missing packages (${need[*]}); run as root to install them" >&2
+    exit 1
+  fi
+  echo "setup: installing ${need[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+  if [ "$(id -u)" != 0 ]; then
+    echo "setup: the ja_JP.UTF-8 locale is missing; run as root to generate it" >&2
+    exit 1
+  fi
+  sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
+fi
+echo "setup: ok"
