@@ -1,0 +1,62 @@
+// The one HTTP client: one synchronous request at a time over WinINet, everything opened for a
+// request closed before it returns. Results stay in the fields until the next request.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+class CHttpAccess {
+public:
+    CHttpAccess();
+    virtual ~CHttpAccess();
+    CHttpAccess(const CHttpAccess&) = delete;
+    CHttpAccess& operator=(const CHttpAccess&) = delete;
+
+    // Hooks for subclasses, called on the thread that runs the request.
+    virtual void OnStatus(DWORD_PTR context, DWORD status, LPVOID info, DWORD infoLength);
+    virtual void OnProgress(DWORD received, DWORD contentLength);
+    virtual int IsAbortRequested();
+
+    void SetUserAgent(const std::string& agent);
+    void SetReadBufferSize(DWORD bytes); // at most 1 MiB; a larger value is ignored
+    void ResetResponse();
+
+    // cookie and headers may be null or empty. True only for status 200 with the whole body read.
+    bool HttpGetText(const char* url, const char* cookie, const char* headers);
+    bool HttpGetBinary(const char* url, const char* cookie, const char* headers);
+    bool HttpPostText(const char* url, const char* cookie, const char* headers);
+
+    DWORD m_dwStatusCode = 0;
+    std::string m_strResponse;
+    BYTE* m_pData = nullptr;
+    DWORD m_dwDataSize = 0;
+    std::string m_strRawHeaders;
+    std::string m_strCookie;
+    int m_bNoCookies = 1;
+    std::string m_strContentType;
+    DWORD m_dwContentLength = 0;
+    int m_bHasContentLength = 0;
+    int m_bHasTransferEncoding = 0;
+    DWORD m_dwSendTime = 0;
+    DWORD m_dwReceiveTime = 0;
+    SYSTEMTIME m_stDateLocal{};
+    SYSTEMTIME m_stDate{};
+    int m_bKeepAlive = 1;
+    DWORD m_dwReadBufferSize = 32768;
+    DWORD m_dwLastError = 0;
+    std::string m_strError;
+    DWORD m_dwConnectTimeout = 0;
+    DWORD m_dwWaitWithLength = 10000;
+    DWORD m_dwWaitWithoutLength = 2000;
+    std::string m_strUserAgent;
+    int m_bUseProxy = 0;
+    int m_bUseLogin = 0;
+    std::string m_strProxyServer;
+    int m_nProxyPort = 0;
+    std::string m_strUserName;
+    std::string m_strPassword;
+
+    // (the implementation adds its private operations here: ExecuteRequest, ReadBody, ...)
+};
