@@ -5,6 +5,8 @@
 
 #include <string>
 
+class CWindow;
+
 class CApp {
 public:
     CApp();
@@ -21,7 +23,8 @@ public:
     // caption of their own.
     static const std::string& Name() { return s_name; }
 
-    HWND m_hMainWnd = nullptr;
+    // Owner of modal dialogs that name no parent of their own.
+    CWindow* m_pMainWnd = nullptr;
 
     // Called by WinMain.
     static int Main(HINSTANCE instance);

@@ -3,7 +3,12 @@
 #include "framework/App.h"
 
 INT_PTR CDialog::DoModal() {
-    return ::DialogBoxParamA(CApp::Instance(), MAKEINTRESOURCEA(m_templateId), m_hParent, DialogProc,
+    // Without a parent the main window owns the box, so it stays modal to the main window.
+    HWND owner = m_hParent;
+    CApp* app = CApp::Current();
+    if (!owner && app && app->m_pMainWnd && app->m_pMainWnd != this)
+        owner = app->m_pMainWnd->GetHwnd();
+    return ::DialogBoxParamA(CApp::Instance(), MAKEINTRESOURCEA(m_templateId), owner, DialogProc,
                              reinterpret_cast<LPARAM>(this));
 }
 
