@@ -6,7 +6,9 @@ CApp* CApp::s_current = nullptr;
 HINSTANCE CApp::s_instance = nullptr;
 std::string CApp::s_name;
 
-CApp::CApp() { s_current = this; }
+CApp::CApp() {
+    s_current = this;
+}
 
 CApp::~CApp() {
     if (s_current == this)

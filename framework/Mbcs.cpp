@@ -34,7 +34,9 @@ const CLeadByteTable& ActiveLeadBytes() {
     return o ? *o : system;
 }
 
-void SetActiveLeadBytes(const CLeadByteTable& table) { Override() = table; }
+void SetActiveLeadBytes(const CLeadByteTable& table) {
+    Override() = table;
+}
 
 std::string ReverseChars(const std::string& s, const CLeadByteTable& t) {
     std::string out(s.size(), '\0');

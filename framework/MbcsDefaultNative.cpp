@@ -1,3 +1,5 @@
 #include "framework/Mbcs.h"
 
-CLeadByteTable DefaultLeadBytes() { return CLeadByteTable::Cp932(); }
+CLeadByteTable DefaultLeadBytes() {
+    return CLeadByteTable::Cp932();
+}

@@ -36,9 +36,12 @@ void CEditCtrl::Subclass(HWND hwnd) {
     m_subclassed = ::SetWindowSubclass(hwnd, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
 }
 
-LRESULT CEditCtrl::DefSubclass(UINT msg, WPARAM wp, LPARAM lp) { return ::DefSubclassProc(m_hWnd, msg, wp, lp); }
+LRESULT CEditCtrl::DefSubclass(UINT msg, WPARAM wp, LPARAM lp) {
+    return ::DefSubclassProc(m_hWnd, msg, wp, lp);
+}
 
-LRESULT CALLBACK CEditCtrl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK CEditCtrl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                         DWORD_PTR data) {
     auto* self = reinterpret_cast<CEditCtrl*>(data);
     if (msg == WM_NCDESTROY) {
         ::RemoveWindowSubclass(hwnd, SubclassProc, 0);

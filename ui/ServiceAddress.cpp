@@ -4,7 +4,9 @@
 #error "PLMO_SERVICE_URL must be defined by the build"
 #endif
 
-const char* BuiltInServiceUrl() { return PLMO_SERVICE_URL; }
+const char* BuiltInServiceUrl() {
+    return PLMO_SERVICE_URL;
+}
 
 std::string ShortHostName(const std::string& url) {
     size_t start = url.find("://");

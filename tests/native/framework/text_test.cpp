@@ -89,7 +89,8 @@ TEST(Mbcs, ReverseKeepsBothBytesOfEachCharacterInOrder) {
     EXPECT_EQ(ReverseChars(""), "");
     // A lead byte at the very end has no trail byte and stays a single byte.
     std::string lone = "a\x83";
-    EXPECT_EQ(ReverseChars(lone), "\x83" "a");
+    EXPECT_EQ(ReverseChars(lone), "\x83"
+                                  "a");
 }
 
 TEST(Mbcs, CodePageTables) {
@@ -103,6 +104,7 @@ TEST(Mbcs, CodePageTables) {
     EXPECT_FALSE(cp932.IsLead(static_cast<unsigned char>(0xFD)));
 
     SetActiveLeadBytes(CLeadByteTable::SingleByte());
-    EXPECT_EQ(ReverseChars("aソ"), "\\\x83" "a");
+    EXPECT_EQ(ReverseChars("aソ"), "\\\x83"
+                                   "a");
     SetActiveLeadBytes(CLeadByteTable::Cp932());
 }
