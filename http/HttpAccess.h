@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+class CHttpAccessSession;
+
 class CHttpAccess {
 public:
     CHttpAccess();
@@ -58,5 +60,17 @@ public:
     std::string m_strUserName;
     std::string m_strPassword;
 
-    // (the implementation adds its private operations here: ExecuteRequest, ReadBody, ...)
+    // 1 when name occurs in headerText in any letter case (a plain substring test), else 0.
+    static int HeaderContains(const std::string& headerText, const std::string& name);
+
+protected:
+    // One request: method 0 is POST, 1 is GET; textMode 1 keeps the body in m_strResponse.
+    bool ExecuteRequest(const char* url, int method, const char* cookie, const char* headers, int textMode);
+    // Reads the Date header of request (an open request handle) into both records; 1 when read.
+    int QueryServerDate(void* request, SYSTEMTIME* gmt, SYSTEMTIME* local);
+    bool ReadBody(CHttpAccessSession& session, int textMode, void* request, int hasLength, DWORD length,
+                  DWORD waitWithLength, DWORD waitWithoutLength);
+
+private:
+    void ReadResponseMetadata(void* request);
 };
