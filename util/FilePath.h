@@ -1,0 +1,41 @@
+// A file path split into its parts, and writing a byte block to that file.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+class CFilePath {
+public:
+    CFilePath() = default;
+    virtual ~CFilePath() = default;
+
+    // Sets the path and splits it; a null path empties all parts. The error text is kept.
+    void SetPath(const char* path);
+    void SetPath(const std::string& path);
+    // The running program's own file.
+    void SetModulePath();
+
+    const std::string& GetPath() const { return m_strPath; }
+    const std::string& GetDrive() const { return m_strDrive; }
+    const std::string& GetDir() const { return m_strDir; }
+    const std::string& GetName() const { return m_strName; }
+    const std::string& GetExt() const { return m_strExt; }
+    const std::string& GetErrorText() const { return m_strError; }
+
+    // create 1: the file is created or cut to length 0; otherwise the existing file is appended to.
+    // A null block with size 0 only creates (or empties, or opens) the file. On failure the error
+    // text explains it, except for a null block with a size, which fails without a text.
+    bool WriteData(const void* data, std::uint32_t size, int create);
+
+    static bool FormatSystemError(DWORD code, std::string& text);
+
+private:
+    std::string m_strPath;
+    std::string m_strDrive;
+    std::string m_strDir;
+    std::string m_strName;
+    std::string m_strExt;
+    std::string m_strError;
+};
