@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "util/PathParts.h"
+
+namespace {
+
+void ExpectParts(const std::string& path, const char* drive, const char* dir, const char* name,
+                 const char* ext) {
+    PathParts p = SplitPath(path, CLeadByteTable::Cp932());
+    EXPECT_EQ(p.drive, drive) << path;
+    EXPECT_EQ(p.dir, dir) << path;
+    EXPECT_EQ(p.name, name) << path;
+    EXPECT_EQ(p.ext, ext) << path;
+}
+
+} // namespace
+
+TEST(SplitPath, DriveDirectoryNameExtension) {
+    ExpectParts("C:\\Temp\\setup.exe", "C:", "\\Temp\\", "setup", ".exe");
+    ExpectParts("setup.exe", "", "", "setup", ".exe");
+    ExpectParts("", "", "", "", "");
+    ExpectParts("C:", "C:", "", "", "");
+    ExpectParts("C:setup.exe", "C:", "", "setup", ".exe");
+    ExpectParts("\\\\server\\share\\a.msi", "", "\\\\server\\share\\", "a", ".msi");
+}
+
+TEST(SplitPath, ForwardAndMixedSlashes) {
+    ExpectParts("C:/Temp/setup.exe", "C:", "/Temp/", "setup", ".exe");
+    ExpectParts("C:\\a/b\\c.txt", "C:", "\\a/b\\", "c", ".txt");
+    ExpectParts("C:\\Temp\\", "C:", "\\Temp\\", "", "");
+}
+
+TEST(SplitPath, ExtensionIsFromTheLastDotOfTheName) {
+    ExpectParts("C:\\Temp\\setup", "C:", "\\Temp\\", "setup", "");
+    ExpectParts("C:\\v1.2\\setup", "C:", "\\v1.2\\", "setup", "");
+    ExpectParts("C:\\v1.2\\setup.tar.gz", "C:", "\\v1.2\\", "setup.tar", ".gz");
+    ExpectParts("C:\\Temp\\.profile", "C:", "\\Temp\\", "", ".profile");
+    ExpectParts("C:\\Temp\\name.", "C:", "\\Temp\\", "name", ".");
+}
+
+TEST(SplitPath, TrailByteBackslashIsNoSeparator) {
+    // ソ and 表 end in 0x5C: a byte-wise split would cut them in half.
+    ExpectParts("C:\\ソフト\\表.exe", "C:", "\\ソフト\\", "表", ".exe");
+    ExpectParts("C:\\Temp\\ソ", "C:", "\\Temp\\", "ソ", "");
+    ExpectParts("表\\予定表.txt", "", "表\\", "予定表", ".txt");
+    // The same bytes under a single-byte code page are two characters, the second a backslash.
+    PathParts p = SplitPath("\x95\x5C"
+                            "a.b",
+                            CLeadByteTable::SingleByte());
+    EXPECT_EQ(p.dir, "\x95\x5C");
+    EXPECT_EQ(p.name, "a");
+}
+
+TEST(SplitPath, OverlongPartsAreCutWithoutSplittingACharacter) {
+    std::string longDir = "\\" + std::string(300, 'd') + "\\";
+    PathParts p = SplitPath("C:" + longDir + "n.e", CLeadByteTable::Cp932());
+    EXPECT_EQ(p.dir, longDir.substr(0, kMaxPathPart));
+    EXPECT_EQ(p.name, "n");
+
+    // 254 single bytes then a double-byte character: byte 255 would be a lone lead byte.
+    std::string name = std::string(254, 'n') + "表表";
+    p = SplitPath("C:\\" + name + ".exe", CLeadByteTable::Cp932());
+    EXPECT_EQ(p.name, std::string(254, 'n'));
+    EXPECT_EQ(p.ext, ".exe");
+
+    std::string ext = "." + std::string(400, 'e');
+    p = SplitPath("a" + ext, CLeadByteTable::Cp932());
+    EXPECT_EQ(p.ext.size(), kMaxPathPart);
+}
