@@ -9,8 +9,8 @@
 enum CatalogueEntryKind : uint16_t { Client = 0, Custom = 1 };
 
 struct InstallerCatalogue {
-    std::vector<uint16_t> kinds;       // CatalogueEntryKind
-    std::vector<uint32_t> versions;    // packed a<<24 | b<<16 | c<<8 | d
+    std::vector<uint16_t> kinds;    // CatalogueEntryKind
+    std::vector<uint32_t> versions; // packed a<<24 | b<<16 | c<<8 | d
     std::vector<std::string> downloadUrls;
     std::vector<std::string> launchParameters;
     std::vector<std::string> installerFiles; // full local paths

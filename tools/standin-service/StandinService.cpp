@@ -42,7 +42,22 @@ std::string ReplaceSelf(std::string s, const std::string& self) {
     return s;
 }
 
-// The value of key in a query string. The oid is the last key of its queries and is sent
+// %XX sequences as bytes; the client's transport may have escaped a space on the way.
+std::string PercentDecode(const std::string& s) {
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
+            out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+// The decoded value of key in a query string. The oid is the last key of its queries and is sent
 // unescaped, so it runs to the end: an ID holding "&" arrives whole.
 std::string QueryValue(const std::string& query, const std::string& key, bool toEnd) {
     std::string probe = key + "=";
@@ -50,7 +65,8 @@ std::string QueryValue(const std::string& query, const std::string& key, bool to
         if (query.compare(pos, probe.size(), probe) == 0) {
             size_t start = pos + probe.size();
             size_t end = toEnd ? query.size() : query.find('&', start);
-            return query.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            return PercentDecode(
+                query.substr(start, end == std::string::npos ? std::string::npos : end - start));
         }
         size_t amp = query.find('&', pos);
         if (amp == std::string::npos)

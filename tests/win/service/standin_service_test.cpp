@@ -1,0 +1,144 @@
+// The stand-in install service as the program and the end-to-end tests meet it: through the HTTP
+// client, addressed directly and as the system's proxy.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "http/HttpAccess.h"
+#include "tests/win/service/StandinProcess.h"
+
+using ::testing::ElementsAre;
+
+namespace {
+
+const char* const kAgent = "korvenalis-installapp [pc]";
+const char* const kPage = "/plmocuif/index.aspx";
+
+const char* const kCatalogue = "# a demo organisation\n"
+                               "catalogue v3_demo = 1.2.3.4\n"
+                               "catalogue v3_demo = 258,3\n"
+                               "catalogue v3_a&b c = 5,6\n"
+                               "download 1 01020304 = {self}/files/client.exe\n"
+                               "download 2 01020003 = http://a.example/x.exe\\r\\nsecond line\n"
+                               "launch v3_demo = \\s http://launch.example/?a=%41 \\s\n";
+
+struct Access : CHttpAccess {
+    Access() { SetUserAgent(kAgent); }
+};
+
+// Sets http_proxy for this process while it lives; WinINet reads it when a session opens.
+struct ProxyEnvironment {
+    explicit ProxyEnvironment(const std::string& proxy) {
+        ::SetEnvironmentVariableA("http_proxy", proxy.c_str());
+    }
+    ~ProxyEnvironment() { ::SetEnvironmentVariableA("http_proxy", nullptr); }
+};
+
+class StandinService : public ::testing::Test {
+protected:
+    void Run(const std::vector<std::string>& args = {}) {
+        ASSERT_TRUE(svc.Start(kCatalogue, args)) << "standin-service.exe did not start";
+    }
+    std::string Page(const std::string& query) const { return svc.Url(std::string(kPage) + "?" + query); }
+    CStandinProcess svc;
+};
+
+} // namespace
+
+TEST_F(StandinService, AnswersTheCatalogueOfAKnownOrganisationAndNothingForOthers) {
+    Run();
+    Access http;
+    ASSERT_TRUE(http.HttpGetText(Page("fp=3&oid=v3_demo").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_strResponse, "1.2.3.4\r\n258,3\r\n");
+    ASSERT_TRUE(http.HttpGetText(Page("fp=3&oid=v3_nobody").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_dwStatusCode, 200u);
+    EXPECT_EQ(http.m_strResponse, "");
+    // The ID runs to the end of the query, so an unescaped "&" stays part of it; the space comes
+    // as %20 (WinINet escapes it in the request line) and is decoded.
+    ASSERT_TRUE(http.HttpGetText(Page("fp=3&oid=v3_a&b c").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_strResponse, "5,6\r\n");
+    EXPECT_THAT(svc.LogLines(),
+                ElementsAre(std::string("GET\t") + kPage + "?fp=3&oid=v3_demo\t\t" + kAgent,
+                            std::string("GET\t") + kPage + "?fp=3&oid=v3_nobody\t\t" + kAgent,
+                            std::string("GET\t") + kPage + "?fp=3&oid=v3_a&b%20c\t\t" + kAgent));
+}
+
+TEST_F(StandinService, AnswersDownloadAndLaunchAddressesAndLogsPostBodies) {
+    Run();
+    Access http;
+    ASSERT_TRUE(http.HttpPostText(Page("fp=4&mt=1&nv=01020304").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_strResponse, svc.Base() + "/files/client.exe\r\n");
+    ASSERT_TRUE(http.HttpPostText(Page("fp=4&mt=2&nv=01020003").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_strResponse, "http://a.example/x.exe\r\nsecond line\r\n");
+    ASSERT_TRUE(http.HttpPostText(Page("fp=4&mt=2&nv=7").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_strResponse, "");
+    ASSERT_TRUE(http.HttpPostText(Page("fp=5&oid=v3_demo").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_strResponse, "  http://launch.example/?a=%41  \r\n");
+    std::vector<std::string> log = svc.LogLines();
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[0],
+              std::string("POST\t") + kPage + "?fp=4&mt=1&nv=01020304\tfp=4&mt=1&nv=01020304\t" + kAgent);
+    EXPECT_EQ(log[3], std::string("POST\t") + kPage + "?fp=5&oid=v3_demo\tfp=5&oid=v3_demo\t" + kAgent);
+}
+
+TEST_F(StandinService, ServesInstallerFilesByNameOnly) {
+    Run();
+    std::string bytes("MZ\0\x01\xff payload", 12);
+    std::ofstream(svc.FilesDir() + "\\client.exe", std::ios::binary) << bytes;
+    std::ofstream(svc.Folder() + "\\secret.txt", std::ios::binary) << "outside";
+    Access http;
+    ASSERT_TRUE(http.HttpGetBinary(svc.Url("/files/client.exe").c_str(), nullptr, nullptr));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(http.m_pData), http.m_dwDataSize), bytes);
+    EXPECT_FALSE(http.HttpGetBinary(svc.Url("/files/missing.exe").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_dwStatusCode, 404u);
+    EXPECT_FALSE(http.HttpGetBinary(svc.Url("/files/..%5Csecret.txt").c_str(), nullptr, nullptr));
+    EXPECT_FALSE(http.HttpGetBinary(svc.Url("/files/..\\secret.txt").c_str(), nullptr, nullptr));
+    EXPECT_FALSE(http.HttpGetText(svc.Url("/other/index.aspx?fp=3&oid=v3_demo").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_dwStatusCode, 404u);
+}
+
+TEST_F(StandinService, SwitchesBendOneKindOfAnswer) {
+    Run({"--status", "fp=3:503", "--empty", "fp=4", "--blank", "fp=5", "--slow", "files:1200"});
+    Access http;
+    EXPECT_FALSE(http.HttpGetText(Page("fp=3&oid=v3_demo").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_dwStatusCode, 503u);
+    ASSERT_TRUE(http.HttpPostText(Page("fp=4&mt=1&nv=01020304").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_strResponse, "");
+    ASSERT_TRUE(http.HttpPostText(Page("fp=5&oid=v3_demo").c_str(), nullptr, nullptr));
+    EXPECT_FALSE(http.m_strResponse.empty());
+    EXPECT_EQ(http.m_strResponse.find_first_not_of(" \t\r\n"), std::string::npos);
+    std::ofstream(svc.FilesDir() + "\\a.bin", std::ios::binary) << "abc";
+    DWORD start = ::GetTickCount();
+    ASSERT_TRUE(http.HttpGetBinary(svc.Url("/files/a.bin").c_str(), nullptr, nullptr));
+    EXPECT_GE(::GetTickCount() - start, 1200u);
+}
+
+TEST_F(StandinService, RejectsAMalformedSwitch) {
+    EXPECT_FALSE(svc.Start(kCatalogue, {"--status", "fp=9:500"}));
+}
+
+// WinINet sends an absolute URI when it goes through a proxy; the stand-in then answers for the
+// program's built-in host without any name being resolved.
+// WinINet under Wine takes http_proxy once per process, at its first session: this case runs in a
+// process of its own (see CMakeLists.txt).
+TEST_F(StandinService, ProxyAnswersForTheBuiltInServiceHost) {
+    Run();
+    ProxyEnvironment proxy(svc.Base());
+    Access http;
+    // A loopback port with nothing behind it: reached at all only through the proxy.
+    ASSERT_TRUE(http.HttpGetText("http://127.0.0.1:1/plmocuif/index.aspx?fp=3&oid=v3_demo", nullptr, nullptr))
+        << http.m_strError;
+    EXPECT_EQ(http.m_strResponse, "1.2.3.4\r\n258,3\r\n");
+    ASSERT_TRUE(http.HttpPostText("http://instsvc.korvenalis.example/plmocuif/index.aspx?fp=5&oid=v3_demo",
+                                  nullptr, nullptr));
+    EXPECT_EQ(http.m_strResponse, "  http://launch.example/?a=%41  \r\n");
+    std::vector<std::string> log = svc.LogLines();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0],
+              std::string("GET\thttp://127.0.0.1:1/plmocuif/index.aspx?fp=3&oid=v3_demo\t\t") + kAgent);
+    EXPECT_THAT(log[1], ::testing::StartsWith("POST\thttp://instsvc.korvenalis.example"));
+    EXPECT_THAT(log[1], ::testing::EndsWith("/plmocuif/index.aspx?fp=5&oid=v3_demo\tfp=5&oid=v3_demo\t" +
+                                            std::string(kAgent)));
+}
