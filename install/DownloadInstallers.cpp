@@ -1,0 +1,88 @@
+#include "install/DownloadInstallers.h"
+
+#include <memory>
+
+#include "framework/Text.h"
+#include "install/DownloadOutcome.h"
+#include "install/InstallerFileName.h"
+#include "util/FileOps.h"
+#include "worker/DownloadWorker.h"
+#include "worker/MessagePump.h"
+
+namespace {
+
+const DWORD kPollMs = 50;
+
+// Keeps the view's worker pointer valid: cleared on every way out, before the worker goes.
+class CRunningWorkerScope {
+public:
+    CRunningWorkerScope(IInstallProgressView& view, CDownloadWorker* worker) : m_view(view) {
+        m_view.SetRunningWorker(worker);
+    }
+    ~CRunningWorkerScope() { m_view.SetRunningWorker(nullptr); }
+    CRunningWorkerScope(const CRunningWorkerScope&) = delete;
+    CRunningWorkerScope& operator=(const CRunningWorkerScope&) = delete;
+
+private:
+    IInstallProgressView& m_view;
+};
+
+bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDir, const std::string& url,
+                 int number, std::vector<std::string>& installerFiles, std::string& error) {
+    const std::string name = FileNameFromUrl(url);
+    if (!CheckInstallerFileName(url, name, error))
+        return false;
+    const std::string path = tempDir + name;
+    if (IsExistingFile(path) && !RemoveFile(path)) {
+        error = text::Format("既存のファイルを削除できません：%s", path.c_str());
+        return false;
+    }
+    view.ResetProgress();
+    view.SetCurrentItem(number);
+
+    // Declared before the scope, so the view lets go of the worker before it is destroyed (whose
+    // destructor waits for the thread).
+    auto worker = std::make_unique<CDownloadWorker>();
+    worker->SetJob(dlg, url, path);
+    if (!worker->Start(false, 50, THREAD_PRIORITY_ABOVE_NORMAL)) {
+        // Its done flag would never rise: nothing to wait for.
+        error = text::Format("ダウンロードを開始できませんでした：%s", url.c_str());
+        return false;
+    }
+    bool ok;
+    {
+        CRunningWorkerScope running(view, worker.get());
+        while (worker->IsDone() != 1) {
+            PumpWaitMessages(dlg);
+            ::Sleep(kPollMs);
+        }
+        ok = DecideDownloadOutcome(worker->IsAborted(), worker->m_bFailed, worker->m_strError, error);
+    }
+    worker->Stop(false);
+    worker.reset();
+    if (ok)
+        installerFiles.push_back(path);
+    return ok;
+}
+
+} // namespace
+
+bool DownloadInstallers(IInstallProgressView& view, HWND dlg, const std::string& tempDir,
+                        const std::vector<std::string>& downloadUrls,
+                        std::vector<std::string>& installerFiles, std::string& error) {
+    std::string failure;
+    bool ok = true;
+    try {
+        const size_t count = downloadUrls.size();
+        for (size_t i = 0; ok && i < count; ++i)
+            ok = DownloadOne(view, dlg, tempDir, downloadUrls[i], static_cast<int>(i + 1), installerFiles,
+                             failure);
+    } catch (...) {
+        ok = false;
+        failure = "メモリが不足しています。";
+    }
+    view.ResetProgress();
+    if (!ok)
+        error = failure;
+    return ok;
+}

@@ -1,0 +1,52 @@
+#include "install/RunInstallers.h"
+
+#include <windows.h>
+
+#include "framework/Text.h"
+#include "install/RemovalRetry.h"
+#include "util/FileOps.h"
+#include "worker/ProcessRunner.h"
+
+namespace {
+
+const DWORD kRemovalPauseMs = 1000;
+
+void RemoveInstaller(const std::string& path) {
+    RemoveWithRetries([&] { return IsExistingFile(path) == 1; }, [&] { RemoveFile(path); },
+                      [] { ::Sleep(kRemovalPauseMs); });
+}
+
+} // namespace
+
+bool RunInstallers(IInstallProgressView& view, const std::vector<std::string>& installerFiles,
+                   const std::vector<std::string>& launchParameters, std::string& error) {
+    std::string failure;
+    bool ok = true;
+    try {
+        CProcessRunner runner;
+        const size_t count = installerFiles.size();
+        for (size_t i = 0; i < count; ++i) {
+            const std::string& file = installerFiles[i];
+            const std::string parameters = i < launchParameters.size() ? launchParameters[i] : std::string();
+            view.ShowInstallProgress(static_cast<int>(count), static_cast<int>(i + 1));
+            DWORD exitCode = 0; // an installer's own verdict does not decide the run
+            bool started = runner.RunAndWait(file, parameters, SW_SHOWNORMAL, nullptr, &exitCode, 1, nullptr);
+            RemoveInstaller(file);
+            if (!started) {
+                failure = runner.GetErrorText();
+                // A system without a text for the error still tells the user which file failed.
+                if (failure.empty())
+                    failure = text::Format("インストーラを起動できません：%s", file.c_str());
+                ok = false;
+                break;
+            }
+        }
+    } catch (...) {
+        ok = false;
+        failure = "メモリが不足しています。";
+    }
+    view.ResetProgress();
+    if (!ok)
+        error = failure;
+    return ok;
+}

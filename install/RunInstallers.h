@@ -1,0 +1,14 @@
+// Runs the downloaded installers one after another, each to its end, and removes each file
+// after its run. The user-interface thread waits inside, serving every window's messages.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "install/InstallProgressView.h"
+
+// Entry i of launchParameters belongs to installerFiles[i]. True when every installer was
+// started and has ended, whatever their exit codes; a failed start ends the run with the
+// system's text for it in error, and the installers after it are not started.
+bool RunInstallers(IInstallProgressView& view, const std::vector<std::string>& installerFiles,
+                   const std::vector<std::string>& launchParameters, std::string& error);

@@ -1,0 +1,87 @@
+#include "worker/DownloadWorker.h"
+
+#include "framework/Resources.h"
+#include "ui/resource.h"
+#include "util/FilePath.h"
+#include "worker/DownloadTexts.h"
+#include "worker/ProgressHttpAccess.h"
+
+namespace {
+const char* const kUserAgent = "korvenalis-installapp [pc]";
+const DWORD kReadBlock = 16384;
+} // namespace
+
+CDownloadWorker::~CDownloadWorker() {
+    // The thread must be gone before the locks and strings it uses are.
+    Stop(false);
+}
+
+void CDownloadWorker::SetJob(HWND notifyWnd, const std::string& url, const std::string& filePath) {
+    m_hNotifyWnd = notifyWnd;
+    m_strUrl = url;
+    m_strFilePath = filePath;
+}
+
+void CDownloadWorker::Abort() {
+    CScopedLock lock(m_csAborted);
+    m_bAborted = 1;
+}
+
+int CDownloadWorker::IsAborted() {
+    CScopedLock lock(m_csAborted);
+    return m_bAborted;
+}
+
+void CDownloadWorker::SetDone() {
+    CScopedLock lock(m_csDone);
+    m_bDone = 1;
+}
+
+int CDownloadWorker::IsDone() {
+    CScopedLock lock(m_csDone);
+    return m_bDone;
+}
+
+bool CDownloadWorker::Run() {
+    std::string error;
+    bool ok = false;
+    try {
+        ok = Download(error);
+    } catch (...) {
+        // Only memory can run out here; whatever happens, the run is recorded as failed.
+        ok = false;
+        try {
+            error = download::RequestFailureText(LoadResString(IDS_ERR_DOWNLOAD), 0, "out of memory");
+        } catch (...) {
+            error.clear();
+        }
+    }
+    m_bFailed = ok ? 0 : 1;
+    if (!ok)
+        m_strError = std::move(error);
+    return false;
+}
+
+bool CDownloadWorker::Download(std::string& error) {
+    CProgressHttpAccess http(m_hNotifyWnd, this);
+    CFilePath file;
+    const std::string url = m_strUrl;
+    http.SetUserAgent(kUserAgent);
+    http.SetReadBufferSize(kReadBlock);
+    if (!http.HttpGetBinary(url.c_str(), nullptr, nullptr)) {
+        error = download::RequestFailureText(LoadResString(IDS_ERR_DOWNLOAD), http.m_dwStatusCode,
+                                             http.m_strError);
+        return false;
+    }
+    if (http.m_dwDataSize == 0) {
+        error = download::EmptyResponseText(LoadResString(IDS_ERR_DOWNLOAD));
+        return false;
+    }
+    // Only now, with the whole body in memory, is the destination created or cut.
+    file.SetPath(m_strFilePath);
+    if (!file.WriteData(http.m_pData, http.m_dwDataSize, 1)) {
+        error = download::FileSaveErrorText(file.GetErrorText());
+        return false;
+    }
+    return true;
+}

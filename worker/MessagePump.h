@@ -1,0 +1,13 @@
+// The message pump of the long waits on the user-interface thread: it keeps windows painted and
+// buttons answering, but leaves every request to close or end in the queue for the real loop.
+#pragma once
+
+#include <windows.h>
+
+// Dispatches what is queued for filter (null: every window of the calling thread). True when the
+// queue was emptied, false when it stopped at WM_CLOSE, WM_DESTROY, WM_QUIT or SC_CLOSE, which
+// stays queued.
+bool PumpWaitMessages(HWND filter);
+
+// True for the messages PumpWaitMessages never dispatches.
+bool IsClosingMessage(UINT message, WPARAM wParam);
