@@ -7,6 +7,9 @@
 #include <string>
 
 #include "http/HttpAccess.h"
+#include "service/InstallerCatalogue.h"
+#include "service/ServiceQueries.h"
+#include "ui/ServiceAddress.h"
 #include "tests/win/service/StandinProcess.h"
 
 using ::testing::ElementsAre;
@@ -100,7 +103,8 @@ TEST_F(StandinService, ServesInstallerFilesByNameOnly) {
 }
 
 TEST_F(StandinService, SwitchesBendOneKindOfAnswer) {
-    Run({"--status", "fp=3:503", "--empty", "fp=4", "--blank", "fp=5", "--slow", "files:1200"});
+    Run({"--status", "fp=3:503", "--empty", "fp=4", "--blank", "fp=5", "--slow", "files:1200", "--drip",
+         "files:300"});
     Access http;
     EXPECT_FALSE(http.HttpGetText(Page("fp=3&oid=v3_demo").c_str(), nullptr, nullptr));
     EXPECT_EQ(http.m_dwStatusCode, 503u);
@@ -109,10 +113,13 @@ TEST_F(StandinService, SwitchesBendOneKindOfAnswer) {
     ASSERT_TRUE(http.HttpPostText(Page("fp=5&oid=v3_demo").c_str(), nullptr, nullptr));
     EXPECT_FALSE(http.m_strResponse.empty());
     EXPECT_EQ(http.m_strResponse.find_first_not_of(" \t\r\n"), std::string::npos);
-    std::ofstream(svc.FilesDir() + "\\a.bin", std::ios::binary) << "abc";
+    // Three pieces of 1 KiB, the first after 1200 ms, the others 300 ms apart.
+    std::string bytes(3 * 1024, 'x');
+    std::ofstream(svc.FilesDir() + "\\a.bin", std::ios::binary) << bytes;
     DWORD start = ::GetTickCount();
     ASSERT_TRUE(http.HttpGetBinary(svc.Url("/files/a.bin").c_str(), nullptr, nullptr));
-    EXPECT_GE(::GetTickCount() - start, 1200u);
+    EXPECT_GE(::GetTickCount() - start, 1800u);
+    EXPECT_EQ(http.m_dwDataSize, bytes.size());
 }
 
 TEST_F(StandinService, RejectsAMalformedSwitch) {
@@ -120,25 +127,49 @@ TEST_F(StandinService, RejectsAMalformedSwitch) {
 }
 
 // WinINet sends an absolute URI when it goes through a proxy; the stand-in then answers for the
-// program's built-in host without any name being resolved.
-// WinINet under Wine takes http_proxy once per process, at its first session: this case runs in a
-// process of its own (see CMakeLists.txt).
-TEST_F(StandinService, ProxyAnswersForTheBuiltInServiceHost) {
+// program's built-in host without any name being resolved. WinINet under Wine takes http_proxy
+// once per process, at its first session: this case runs in a process of its own (CMakeLists.txt).
+TEST_F(StandinService, ProxyAnswersTheQueriesOfTheBuiltInServiceAddress) {
+    const std::string builtIn = BuiltInServiceUrl();
+    if (builtIn.compare(0, 7, "http://") != 0)
+        GTEST_SKIP() << "the built-in service address is not plain http: " << builtIn;
     Run();
     ProxyEnvironment proxy(svc.Base());
-    Access http;
-    // A loopback port with nothing behind it: reached at all only through the proxy.
-    ASSERT_TRUE(http.HttpGetText("http://127.0.0.1:1/plmocuif/index.aspx?fp=3&oid=v3_demo", nullptr, nullptr))
-        << http.m_strError;
-    EXPECT_EQ(http.m_strResponse, "1.2.3.4\r\n258,3\r\n");
-    ASSERT_TRUE(http.HttpPostText("http://instsvc.korvenalis.example/plmocuif/index.aspx?fp=5&oid=v3_demo",
-                                  nullptr, nullptr));
-    EXPECT_EQ(http.m_strResponse, "  http://launch.example/?a=%41  \r\n");
+    {
+        // A loopback port with nothing behind it answers only through the proxy. Until that is
+        // shown, no other host name is used.
+        Access http;
+        ASSERT_TRUE(
+            http.HttpGetText("http://127.0.0.1:1/plmocuif/index.aspx?fp=3&oid=v3_demo", nullptr, nullptr))
+            << http.m_strError;
+        EXPECT_EQ(http.m_strResponse, "1.2.3.4\r\n258,3\r\n");
+    }
+
+    InstallerCatalogue c;
+    std::string error;
+    ASSERT_TRUE(QueryInstallerCatalogue(builtIn, "v3_demo", 1, c.kinds, c.versions, error)) << error;
+    EXPECT_THAT(c.versions, ElementsAre(0x01020304u, 0x01020003u));
+    ASSERT_TRUE(
+        QueryDownloadUrls(builtIn, "v3_demo", c.kinds, c.versions, c.downloadUrls, c.launchParameters, error))
+        << error;
+    EXPECT_THAT(c.downloadUrls,
+                ElementsAre(svc.Base() + "/files/client.exe", "http://a.example/x.exe\r\nsecond line"));
+    EXPECT_THAT(c.launchParameters, ElementsAre("simplemode,nochkwiz,noiechk,",
+                                                "simplemode,lnc_url=http://launch.example/?a=%41"));
+
+    // The host of the built-in address is named in every request line (WinINet adds its port).
+    std::string origin = builtIn.substr(0, builtIn.find('/', 7));
     std::vector<std::string> log = svc.LogLines();
-    ASSERT_EQ(log.size(), 2u);
+    ASSERT_EQ(log.size(), 5u);
     EXPECT_EQ(log[0],
               std::string("GET\thttp://127.0.0.1:1/plmocuif/index.aspx?fp=3&oid=v3_demo\t\t") + kAgent);
-    EXPECT_THAT(log[1], ::testing::StartsWith("POST\thttp://instsvc.korvenalis.example"));
-    EXPECT_THAT(log[1], ::testing::EndsWith("/plmocuif/index.aspx?fp=5&oid=v3_demo\tfp=5&oid=v3_demo\t" +
-                                            std::string(kAgent)));
+    const char* queries[] = {"fp=3&oid=v3_demo", "fp=4&mt=1&nv=01020304", "fp=4&mt=2&nv=01020003",
+                             "fp=5&oid=v3_demo"};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(queries[i]);
+        EXPECT_THAT(log[i + 1], ::testing::StartsWith(std::string(i == 0 ? "GET" : "POST") + "\t" + origin));
+        EXPECT_THAT(log[i + 1],
+                    ::testing::HasSubstr(std::string("/plmocuif/index.aspx?") + queries[i] + "\t"));
+        EXPECT_THAT(log[i + 1], ::testing::EndsWith(kAgent));
+    }
 }
