@@ -71,8 +71,9 @@ bool ReadRequest(SOCKET s, standin::Request& request) {
     bool versioned = last > first && line.compare(last + 1, 5, "HTTP/") == 0;
     request.target = versioned ? line.substr(first + 1, last - first - 1) : line.substr(first + 1);
     request.userAgent = HeaderValue(head, "user-agent");
+    // The service's bodies are short query texts; a larger announcement is read only this far.
     size_t length =
-        static_cast<size_t>(std::strtoul(HeaderValue(head, "content-length").c_str(), nullptr, 10));
+        std::min<size_t>(std::strtoul(HeaderValue(head, "content-length").c_str(), nullptr, 10), 1 << 20);
     request.body = data.substr(headEnd + 4);
     while (request.body.size() < length) {
         int n = recv(s, buf, sizeof buf, 0);
