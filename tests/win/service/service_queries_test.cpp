@@ -216,8 +216,13 @@ TEST_F(ServiceQueries, LaunchParametersOfACustomEntry) {
     server.Enqueue(ScriptedResponse::Ok("\thttp://l.example/run?x=%0D%0A \r\n"));
     ASSERT_TRUE(QueryLaunchParameters(url, "v3_x", Custom, params, error));
     EXPECT_EQ(params, "simplemode,lnc_url=http://l.example/run?x=%0D%0A");
-    ASSERT_EQ(server.RequestCount(), 2u);
+    // The body is the query as handed to the transport; only the request line has the space escaped.
+    server.Enqueue(ScriptedResponse::Ok(""));
+    ASSERT_TRUE(QueryLaunchParameters(url, "v3_x y&z", Custom, params, error));
+    ASSERT_EQ(server.RequestCount(), 3u);
     ExpectPost(server.Requests()[0], "fp=5&oid=v3_x");
+    EXPECT_EQ(server.Requests()[2].target, std::string(kPage) + "?fp=5&oid=v3_x%20y&z");
+    EXPECT_EQ(server.Requests()[2].body, "fp=5&oid=v3_x y&z");
 
     std::string dead = DeadUrl();
     std::string detail = TransportDetail(dead);
