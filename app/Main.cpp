@@ -2,4 +2,6 @@
 
 #include "framework/App.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return CApp::Main(instance); }
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    return CApp::Main(instance);
+}

@@ -67,8 +67,16 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
 
 INT_PTR CDialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_INITDIALOG:
-        return OnInitDialog();
+    case WM_INITDIALOG: {
+        // Like the classic frameworks: a dialog that its initialisation did not move is centred.
+        RECT before, after;
+        ::GetWindowRect(m_hWnd, &before);
+        BOOL result = OnInitDialog();
+        ::GetWindowRect(m_hWnd, &after);
+        if (::EqualRect(&before, &after))
+            CenterWindow();
+        return result;
+    }
     case WM_COMMAND: {
         UINT id = LOWORD(wp), code = HIWORD(wp);
         if (id == IDOK && code == BN_CLICKED) {

@@ -1,0 +1,64 @@
+// The program's one main window: holds an install attempt's state, owns the controls and offers
+// the display operations that the install flow, the download and the installer run use.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Dialog.h"
+#include "framework/Window.h"
+#include "service/InstallerCatalogue.h"
+#include "ui/ImeOffEdit.h"
+
+class CDownloadWorker;
+struct DialogPosition;
+
+class CLauncherDlg : public CDialog {
+public:
+    explicit CLauncherDlg(HWND parent);
+    ~CLauncherDlg() override;
+
+    void SetUiState(int state);
+    void ResetProgress();
+    void ShowDownloadProgress(int percent, int total, int current);
+    void ShowInstallProgress(int total, int current);
+    void ClearCatalogue();
+    void InitDefaults();
+
+    std::string m_strServiceUrl;
+    std::string m_strOrgId;
+    std::string m_strTempDir;
+    InstallerCatalogue m_catalogue;
+    int m_nCurrentItem = 0;
+    int m_nLastPercent = 0;
+    CDownloadWorker* m_pRunningWorker = nullptr;
+    CStaticCtrl m_lblOrgId;
+    CImeOffEdit m_editOrgId;
+    CStaticCtrl m_lblStatus;
+    CStaticCtrl m_lblTitle;
+    CButtonCtrl m_chkForceUpdate;
+    CProgressCtrl m_progress;
+    HICON m_hIcon = nullptr;
+
+protected:
+    void DoDataExchange() override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    bool OnCommand(UINT id, UINT code) override;
+    bool OnSysCommand(WPARAM cmd, LPARAM lp) override;
+    bool OnPaint() override;
+    HICON OnQueryDragIcon() override { return m_hIcon; }
+
+    void OnInstall();
+    void OnAbort();
+    void OnVersion();
+    LRESULT OnInstDlMessage(WPARAM wp, LPARAM lp);
+
+private:
+    // Steps from the service queries to the installers' end; 1 after a fully successful run.
+    int RunInstall(int force, const DialogPosition& target, std::string& error);
+    int ShowBox(const std::string& text, UINT type);
+    void ShowBox(UINT stringId, UINT type) { ShowBox(LoadResString(stringId), type); }
+    static std::string LoadResString(UINT id);
+};
