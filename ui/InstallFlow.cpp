@@ -6,6 +6,9 @@
 #include "framework/Text.h"
 #include "ui/DialogPlacement.h"
 #include "ui/OrgId.h"
+#include "framework/Resources.h"
+#include "install/DownloadInstallers.h"
+#include "install/RunInstallers.h"
 #include "service/ServiceQueries.h"
 #include "ui/resource.h"
 #include "util/FullWidth.h"
@@ -66,6 +69,32 @@ int CLauncherDlg::RunInstall(int force, const DialogPosition& target, std::strin
     }
     if (ShowBox(LoadResString(IDS_CONFIRM), MB_ICONQUESTION | MB_YESNO) != IDYES)
         return 0;
-    (void)target;
-    return 0;
+
+    if (!DownloadInstallers(m_hWnd, m_strTempDir, c.downloadUrls, c.installerFiles, error)) {
+        ShowBox(error, warning);
+        return 0;
+    }
+
+    // Out of the way at the bottom of the screen, but above everything, while installers run.
+    SetUiState(2);
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, target.x, target.y, 0, 0, SWP_NOSIZE);
+
+    if (!RunInstallers(c.installerFiles, c.launchParameters, error)) {
+        ShowMessageBox(m_hWnd, error, CApp::Name(), MB_OK);
+        return 0;
+    }
+    CenterWindow();
+    ShowBox(IDS_INSTALL_DONE, information);
+    return 1;
+}
+
+bool CLauncherDlg::DownloadInstallers(HWND dlg, const std::string& tempDir,
+                                      const std::vector<std::string>& downloadUrls,
+                                      std::vector<std::string>& installerFiles, std::string& error) {
+    return ::DownloadInstallers(*this, dlg, tempDir, downloadUrls, installerFiles, error);
+}
+
+bool CLauncherDlg::RunInstallers(const std::vector<std::string>& installerFiles,
+                                 const std::vector<std::string>& launchParameters, std::string& error) {
+    return ::RunInstallers(*this, installerFiles, launchParameters, error);
 }

@@ -8,21 +8,22 @@
 
 #include "framework/Dialog.h"
 #include "framework/Window.h"
+#include "install/InstallProgressView.h"
 #include "service/InstallerCatalogue.h"
 #include "ui/ImeOffEdit.h"
 
 class CDownloadWorker;
 struct DialogPosition;
 
-class CLauncherDlg : public CDialog {
+class CLauncherDlg : public CDialog, private IInstallProgressView {
 public:
     explicit CLauncherDlg(HWND parent);
     ~CLauncherDlg() override;
 
     void SetUiState(int state);
-    void ResetProgress();
+    void ResetProgress() override;
     void ShowDownloadProgress(int percent, int total, int current);
-    void ShowInstallProgress(int total, int current);
+    void ShowInstallProgress(int total, int current) override;
     void ClearCatalogue();
     void InitDefaults();
 
@@ -56,6 +57,16 @@ protected:
     LRESULT OnInstDlMessage(WPARAM wp, LPARAM lp);
 
 private:
+    // What the download and the installer run change on the dialog.
+    void SetCurrentItem(int current) override { m_nCurrentItem = current; }
+    void SetRunningWorker(CDownloadWorker* worker) override { m_pRunningWorker = worker; }
+
+    bool DownloadInstallers(HWND dlg, const std::string& tempDir,
+                            const std::vector<std::string>& downloadUrls,
+                            std::vector<std::string>& installerFiles, std::string& error);
+    bool RunInstallers(const std::vector<std::string>& installerFiles,
+                       const std::vector<std::string>& launchParameters, std::string& error);
+
     // Steps from the service queries to the installers' end; 1 after a fully successful run.
     int RunInstall(int force, const DialogPosition& target, std::string& error);
     int ShowBox(const std::string& text, UINT type);
