@@ -42,7 +42,7 @@ bool CProcessRunner::RunProgram(const std::string& file, const std::string& para
             SetErrorFromSystem(error);
             return false;
         }
-        if (process)
+        if (process && !noWait)
             *process = handle.Release();
         return true;
     } catch (...) {
