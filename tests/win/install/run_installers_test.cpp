@@ -1,0 +1,91 @@
+#include "install/RunInstallers.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/win/install/RecordingView.h"
+#include "tests/win/worker/FakeInstallerSetup.h"
+#include "util/SystemError.h"
+
+namespace {
+
+const uint64_t kOneSecond = 10000000; // in 100 ns units
+
+class RunInstallersTest : public ::testing::Test {
+protected:
+    std::string Place(const std::string& name, int waitMs, int exitCode) {
+        std::string path = PlaceFakeInstaller(folder, name,
+                                              "WaitMs=" + std::to_string(waitMs) +
+                                                  "\r\nWindow=0\r\nExitCode=" + std::to_string(exitCode) +
+                                                  "\r\nLog=" + log + "\r\n");
+        EXPECT_FALSE(path.empty());
+        return path;
+    }
+
+    CTestFolder folder{"runset"};
+    std::string log = folder / "runs.log";
+    CRecordingView view;
+    std::string error = "untouched";
+};
+
+TEST_F(RunInstallersTest, NoInstallersMeansOneResetAndSuccess) {
+    EXPECT_TRUE(RunInstallers(view, {}, {}, error));
+    EXPECT_EQ(std::vector<std::string>{"reset"}, view.calls);
+    EXPECT_EQ("untouched", error);
+}
+
+TEST_F(RunInstallersTest, RunsInOrderEachToItsEndAndRemovesTheFiles) {
+    const std::string a = Place("client.exe", 300, 0), b = Place("custom.exe", 100, 0);
+    ASSERT_TRUE(RunInstallers(view, {a, b}, {"simplemode,nochkwiz,noiechk,", "simplemode,lnc_url=http://x/y"},
+                              error));
+    EXPECT_EQ("untouched", error);
+    std::vector<FakeRun> runs = ReadFakeLog(log);
+    ASSERT_EQ(2u, runs.size());
+    EXPECT_EQ(a, runs[0].path);
+    EXPECT_EQ("simplemode,nochkwiz,noiechk,", runs[0].parameters);
+    EXPECT_EQ(b, runs[1].path);
+    EXPECT_EQ("simplemode,lnc_url=http://x/y", runs[1].parameters);
+    ASSERT_NE(0u, runs[0].end);
+    // The removal of the first file and its one-second pause lie between the two runs.
+    EXPECT_GE(runs[1].start, runs[0].end + kOneSecond);
+    EXPECT_FALSE(FileExists(a));
+    EXPECT_FALSE(FileExists(b));
+    EXPECT_EQ((std::vector<std::string>{"install 1/2", "install 2/2", "reset"}), view.calls);
+}
+
+TEST_F(RunInstallersTest, ANonZeroExitCodeDoesNotStopTheRun) {
+    const std::string a = Place("a.exe", 0, 1603), b = Place("b.exe", 0, 0);
+    EXPECT_TRUE(RunInstallers(view, {a, b}, {"", ""}, error));
+    std::vector<FakeRun> runs = ReadFakeLog(log);
+    ASSERT_EQ(2u, runs.size());
+    EXPECT_EQ(1603, runs[0].exitCode);
+    EXPECT_EQ("untouched", error);
+}
+
+TEST_F(RunInstallersTest, AMissingInstallerEndsTheRunWithTheSystemText) {
+    const std::string missing = folder / "gone.exe", b = Place("b.exe", 0, 0);
+    EXPECT_FALSE(RunInstallers(view, {missing, b}, {"", ""}, error));
+    std::string expected;
+    ASSERT_TRUE(FormatSystemError(ERROR_FILE_NOT_FOUND, expected));
+    EXPECT_EQ(expected, error);
+    EXPECT_TRUE(ReadFakeLog(log).empty()) << "no later installer runs";
+    EXPECT_TRUE(FileExists(b));
+    EXPECT_EQ((std::vector<std::string>{"install 1/2", "reset"}), view.calls);
+}
+
+TEST_F(RunInstallersTest, ALockedFileStaysAfterFourRemovalsAndTheRunGoesOn) {
+    const std::string a = Place("a.exe", 0, 0), b = Place("b.exe", 0, 0);
+    // Readable and runnable, but not deletable while this handle is open.
+    HANDLE lock = ::CreateFileA(a.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    bool ok = RunInstallers(view, {a, b}, {"", ""}, error);
+    ::CloseHandle(lock);
+    EXPECT_TRUE(ok) << error;
+    EXPECT_TRUE(FileExists(a));
+    EXPECT_FALSE(FileExists(b));
+    std::vector<FakeRun> runs = ReadFakeLog(log);
+    ASSERT_EQ(2u, runs.size());
+    EXPECT_GE(runs[1].start, runs[0].end + 4 * kOneSecond)
+        << "four removals, each followed by a second's pause";
+}
+
+} // namespace
