@@ -37,4 +37,17 @@ TEST(Screenshots, IdleDialogAndAboutBox) {
     WaitFor("the About box to close", [&] { return !box.Exists(); });
 }
 
+// Wine keeps another process's menus out of reach, so the system menu's About item is only shown.
+TEST(Screenshots, SystemMenuWithItsAboutItem) {
+    CLauncher app;
+    app.Dialog().Post(WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    const CRemoteWindow menu = app.App().WaitForWindow(
+        "the system menu", [](const CRemoteWindow& w) { return w.ClassName() == "#32768"; });
+    WaitUntilPlaced(menu);
+    Save(UnionOf(app.Dialog().WindowRect(), menu.WindowRect()), "system-menu.png");
+    app.Dialog().Post(WM_KEYDOWN, VK_ESCAPE, 0);
+    WaitFor("the system menu to close", [&] { return !menu.IsVisible(); });
+    EXPECT_EQ(ExpectedUiState(0), DescribeUiState(app.Dialog()));
+}
+
 } // namespace
