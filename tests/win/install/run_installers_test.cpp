@@ -4,6 +4,7 @@
 
 #include "tests/win/install/RecordingView.h"
 #include "tests/win/worker/FakeInstallerSetup.h"
+#include "util/Registry.h"
 #include "util/SystemError.h"
 
 namespace {
@@ -86,6 +87,25 @@ TEST_F(RunInstallersTest, ALockedFileStaysAfterFourRemovalsAndTheRunGoesOn) {
     ASSERT_EQ(2u, runs.size());
     EXPECT_GE(runs[1].start, runs[0].end + 4 * kOneSecond)
         << "four removals, each followed by a second's pause";
+}
+
+TEST_F(RunInstallersTest, TheFakeInstallerShowsItselfAndRecordsTheVersionItInstalls) {
+    const char* key = "SOFTWARE\\Tavin\\PLMOlb\\KorvenalisClient";
+    const std::string value = "Custom_998.999";
+    const std::string exe = PlaceFakeInstaller(folder, "custom.exe",
+                                               "WaitMs=300\r\nWindow=1\r\nRegValue=" + value +
+                                                   "\r\nRegData=1.2.3.4\r\nLog=" + log + "\r\n");
+    ASSERT_FALSE(exe.empty());
+    EXPECT_TRUE(RunInstallers(view, {exe}, {"simplemode,"}, error));
+    std::string installed;
+    EXPECT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, key, value, installed));
+    EXPECT_EQ("1.2.3.4", installed);
+    HKEY k = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
+        ::RegDeleteValueA(k, value.c_str());
+        ::RegCloseKey(k);
+    }
+    EXPECT_EQ(1u, ReadFakeLog(log).size());
 }
 
 } // namespace

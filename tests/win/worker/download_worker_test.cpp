@@ -100,7 +100,7 @@ TEST_F(DownloadWorkerTest, WritesTheWholeBodyAndReportsRisingProgress) {
 
 TEST_F(DownloadWorkerTest, NoContentLengthMeansNoProgressMessages) {
     ScriptedResponse r;
-    r.Piece("first part ").Piece("second part", 100);
+    r.Piece("first part ").Piece("second part");
     server.Enqueue(r);
     CDownloadWorker w;
     w.SetJob(wnd, server.Url("/f/a.exe"), folder / "a.exe");
