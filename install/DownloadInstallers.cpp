@@ -32,6 +32,12 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
     const std::string name = FileNameFromUrl(url);
     if (!CheckInstallerFileName(url, name, error))
         return false;
+    // Without its folder the path would name a file in the current directory, which for the
+    // elevated program may be the system folder.
+    if (tempDir.empty()) {
+        error = "一時フォルダが見つかりません。";
+        return false;
+    }
     const std::string path = tempDir + name;
     if (IsExistingFile(path) && !RemoveFile(path)) {
         error = text::Format("既存のファイルを削除できません：%s", path.c_str());

@@ -194,4 +194,15 @@ TEST_F(DownloadInstallersTest, AnAddressEndingInASlashWritesNothing) {
     EXPECT_EQ(0u, server.RequestCount());
 }
 
+TEST_F(DownloadInstallersTest, NoTemporaryFolderWritesNothing) {
+    server.SetDefault(ScriptedResponse::Ok("bytes"));
+    std::vector<std::string> out;
+    std::string e;
+    EXPECT_FALSE(DownloadInstallers(view, dlg, "", {server.Url("/a/plmo-no-folder.exe")}, out, e));
+    EXPECT_FALSE(e.empty());
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(0u, server.RequestCount());
+    EXPECT_FALSE(FileExists("plmo-no-folder.exe"));
+}
+
 } // namespace
