@@ -1,0 +1,308 @@
+#include "tests/e2e/flow/FlowFixture.h"
+
+#include <winsock2.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace e2e;
+
+namespace flow {
+
+namespace texts {
+const char kNotAnOrganisation[] =
+    "インストーラ確認エラー\r\n\r\n詳細エラー：正しい組織IDではありません。\r\n\r\n対応：数字、"
+    "アルファベット等、正しく入力してください。";
+const char kUpToDate[] = "ご利用のアプリケーションは最新版です。\r\nアップデートの必要はありません。";
+const char kConfirm[] = "インストーラが見つかりました。続行しますか？";
+const char kDone[] = "インストールは正常に終了しました。";
+const char kEnterId[] = "組織IDを入力してください。";
+const char kAborted[] = "中断しました";
+const char kDownloadingPrefix[] = "ダウンロードしています...";
+
+std::string CheckFailedNoStatus(const std::string& detail) {
+    return "インストーラ確認エラー\r\n\r\n詳細エラー：" + detail +
+           "\r\n\r\n考えられる原因\r\n１）セキュリティソフトによりブロックされている。\r\n　　本アプリケーシ"
+           "ョンを許可"
+           "してください。\r\n２）インターネットに接続していない。\r\n　　ホームページは表示されますか。\r\n"
+           "３）その他"
+           "\r\n　　HttpProxy等、通信環境を確認してください。";
+}
+std::string CheckFailedStatus(const std::string& detail) {
+    return "インストーラ確認エラー\r\n\r\n詳細エラー：" + detail + "\r\n\r\n対応：管理者にご相談ください。";
+}
+std::string UrlFailed(const std::string& detail) {
+    return "URL取得エラー\r\n\r\n詳細エラー：" + detail + "\r\n\r\n対応：管理者にご相談ください。";
+}
+std::string ParameterFailed(const std::string& detail) {
+    return "インストールパラメータ取得エラー\r\n\r\n詳細エラー：" + detail +
+           "\r\n\r\n対応：管理者にご相談ください。";
+}
+std::string Installing(int current, int total) {
+    char tail[64];
+    std::snprintf(tail, sizeof tail, "  [%d/%d]", current, total);
+    return std::string("インストールしています...") + tail;
+}
+} // namespace texts
+
+namespace {
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (;;) {
+        size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos)
+            return fields;
+        start = tab + 1;
+    }
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string OwnTempDir() {
+    char temp[MAX_PATH + 1] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    return temp;
+}
+
+std::string WithoutTrailingSlash(std::string s) {
+    while (!s.empty() && s.back() == '\\')
+        s.pop_back();
+    return s;
+}
+
+} // namespace
+
+std::string CLoggedRequest::Fp() const {
+    if (target.find("/files/") != std::string::npos)
+        return "files";
+    return query.substr(0, query.find('&'));
+}
+
+bool ParseDownloadText(const std::string& status, int& percent, int& current, int& total) {
+    const std::string prefix = texts::kDownloadingPrefix;
+    if (status.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    const std::string rest = status.substr(prefix.size());
+    if (std::sscanf(rest.c_str(), "%d%%  [%d/%d]", &percent, &current, &total) != 3)
+        return false;
+    char again[64];
+    std::snprintf(again, sizeof again, "%3d%%  [%d/%d]", percent, current, total);
+    return rest == again;
+}
+
+int ClosedLoopbackPort() {
+    WSADATA wsa;
+    if (::WSAStartup(MAKEWORD(2, 2), &wsa) != 0)
+        return 0;
+    int port = 0;
+    SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s != INVALID_SOCKET) {
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int len = sizeof addr;
+        if (::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+            ::getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+            port = ntohs(addr.sin_port);
+        ::closesocket(s);
+    }
+    ::WSACleanup();
+    return port;
+}
+
+std::vector<std::string> ListFolder(const std::string& dir) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((WithoutTrailingSlash(dir) + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void CFlowTest::SetUp() {
+    ASSERT_TRUE(m_registry.Ready()) << "cannot open HKLM\\" << CInstalledVersions::kKey;
+    // Nothing installed: the flow's filter and the fake installers start from no values.
+    for (const char* name : {"Version", "Custom_001.002", "Custom_001.044", "Custom_002.001"})
+        ASSERT_TRUE(m_registry.Remove(name)) << name;
+
+    static int counter = 0;
+    m_root = OwnTempDir() + "plmo-flow-" + std::to_string(::GetCurrentProcessId()) + "-" +
+             std::to_string(++counter) + "\\";
+    m_tempDir = m_root + "tmp\\";
+    m_workDir = m_root + "work\\";
+    for (const std::string& dir : {m_root, m_tempDir, m_workDir})
+        ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr)) << dir;
+    ASSERT_TRUE(m_service.PrepareFolder());
+}
+
+void CFlowTest::TearDown() {
+    m_app.reset();
+    if (!m_ownTempBefore.empty()) {
+        // The program's temporary folder is its own: it leaves nothing in ours.
+        EXPECT_EQ(m_ownTempBefore, ListFolder(OwnTempDir()));
+    }
+    // Fake installers still running after a failure end by themselves; wait a little for them.
+    PollUntil(
+        [&] {
+            for (const CInstallerRun& run : InstallerRuns())
+                if (run.ended == 0)
+                    return false;
+            return true;
+        },
+        10000, 100);
+    m_service.Stop();
+    std::error_code ec;
+    std::filesystem::remove_all(m_root, ec);
+}
+
+void CFlowTest::ServeInstaller(const std::string& name,
+                               const std::vector<std::pair<std::string, std::string>>& settings) {
+    const std::string source = ProgramDir() + "flow-installer.exe";
+    ASSERT_TRUE(::CopyFileA(source.c_str(), ServedPath(name).c_str(), FALSE)) << source << " -> " << name;
+    const std::string ini = m_workDir + "installers.ini";
+    for (const auto& [key, value] : settings)
+        ASSERT_TRUE(::WritePrivateProfileStringA(name.c_str(), key.c_str(), value.c_str(), ini.c_str()));
+}
+
+void CFlowTest::ServeBytes(const std::string& name, size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>('a' + i % 26);
+    std::ofstream(ServedPath(name), std::ios::binary) << bytes;
+}
+
+void CFlowTest::Start(const std::string& catalogue, const std::vector<std::string>& serviceArgs,
+                      int proxyPort) {
+    ASSERT_TRUE(m_service.Start(catalogue, serviceArgs)) << "the stand-in service did not start";
+    StartProgram(proxyPort);
+}
+
+void CFlowTest::StartProgram(int proxyPort) {
+    const std::string ini = m_workDir + "installers.ini";
+    // Every fake installer: quick, with a window, logging here.
+    ::WritePrivateProfileStringA("fake", "WaitMs", "300", ini.c_str());
+    if (m_ownTempBefore.empty())
+        m_ownTempBefore = ListFolder(OwnTempDir());
+    CStartOptions options;
+    options.environment = {
+        "http_proxy=http://127.0.0.1:" + std::to_string(proxyPort ? proxyPort : m_service.Port()),
+        "TMP=" + WithoutTrailingSlash(m_tempDir),
+        "TEMP=" + WithoutTrailingSlash(m_tempDir),
+        "PLMO_FAKE_INSTALLER_INI=" + ini,
+        "PLMO_FAKE_INSTALLER_LOG=" + m_workDir + "installers.log",
+    };
+    m_app = std::make_unique<CLauncher>(options);
+}
+
+CMessageBox CFlowTest::Install(const std::string& id, bool force) {
+    const CRemoteWindow check = m_app->Control(ids::kForceUpdate);
+    if ((check.CheckState() == BST_CHECKED) != force) {
+        check.Click();
+        WaitFor("the force-update box to change",
+                [&] { return (check.CheckState() == BST_CHECKED) == force; });
+    }
+    m_app->TypeOrgId(id);
+    m_app->ClickInstall();
+    return m_app->WaitForMessageBox();
+}
+
+void CFlowTest::ExpectBox(const CMessageBox& box, const std::string& text, BoxIcon icon,
+                          const char* buttons) {
+    EXPECT_EQ(text, box.text);
+    EXPECT_EQ("PLMOInstApp", box.caption);
+    EXPECT_STREQ(BoxIconName(icon), BoxIconName(box.icon)) << box.text;
+    EXPECT_EQ(buttons, ButtonsText(box.buttons)) << box.text;
+    EXPECT_FALSE(Dialog().IsEnabled()) << "the box is modal to the dialog";
+}
+
+void CFlowTest::ExpectIdle() {
+    WaitForUiState(Dialog(), 0);
+    EXPECT_EQ("", m_app->Control(ids::kStatus).Text()) << "the status line is reset";
+    EXPECT_EQ(0, m_app->Control(ids::kProgress).Send(PBM_GETPOS)) << "the progress bar is reset";
+    EXPECT_FALSE(m_app->Control(ids::kProgress).Style() & PBS_MARQUEE);
+    EXPECT_TRUE(Dialog().IsEnabled());
+}
+
+std::vector<CLoggedRequest> CFlowTest::Requests() const {
+    std::vector<CLoggedRequest> out;
+    for (const std::string& line : m_service.LogLines()) {
+        const std::vector<std::string> f = SplitTabs(line);
+        CLoggedRequest r;
+        r.method = f.size() > 0 ? f[0] : "";
+        r.target = f.size() > 1 ? f[1] : "";
+        r.body = f.size() > 2 ? f[2] : "";
+        r.userAgent = f.size() > 3 ? f[3] : "";
+        if (!r.userAgent.empty() && r.userAgent.back() == '\r')
+            r.userAgent.pop_back();
+        const size_t q = r.target.find('?');
+        r.query = q == std::string::npos ? "" : r.target.substr(q + 1);
+        out.push_back(r);
+    }
+    return out;
+}
+
+std::vector<std::string> CFlowTest::FileRequests() const {
+    std::vector<std::string> names;
+    for (const CLoggedRequest& r : Requests())
+        if (r.Fp() == "files")
+            names.push_back(r.target.substr(r.target.rfind('/') + 1));
+    return names;
+}
+
+std::vector<CInstallerRun> CFlowTest::InstallerRuns() const {
+    std::vector<CInstallerRun> runs;
+    std::vector<std::pair<std::string, size_t>> byPid;
+    for (const std::string& line : ReadLines(m_workDir + "installers.log")) {
+        const std::vector<std::string> f = SplitTabs(line);
+        if (f.size() >= 5 && f[0] == "start") {
+            CInstallerRun run;
+            run.started = std::stoull(f[1]);
+            run.path = f[3];
+            run.parameters = f[4];
+            byPid.emplace_back(f[2], runs.size());
+            runs.push_back(run);
+        } else if (f.size() >= 4 && f[0] == "end") {
+            for (const auto& [pid, index] : byPid)
+                if (pid == f[2])
+                    runs[index].ended = std::stoull(f[1]);
+        }
+    }
+    return runs;
+}
+
+std::vector<std::string> CFlowTest::TempFiles() const {
+    return ListFolder(m_tempDir);
+}
+
+unsigned long long CFlowTest::FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return ~0ull;
+    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+} // namespace flow
