@@ -34,5 +34,11 @@ bench: setup
 	@$(MAKE) --no-print-directory win32
 	@tools/bench.sh
 
+# Every libFuzzer target of tests/fuzz for FUZZ_SECONDS each (needs clang); `make test` replays the corpora.
+FUZZ_SECONDS ?= 60
+.PHONY: fuzz
+fuzz:
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) tools/fuzz.sh
+
 clean:
 	rm -rf build/native build/win32
