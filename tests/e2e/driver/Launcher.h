@@ -22,7 +22,9 @@ constexpr WORD kMenuVersion = 32772; // Help > Version
 
 constexpr const char* kAboutCaption = "ﾊﾞｰｼﾞｮﾝ情報";
 
-// Whether Close in the dialog's system menu is usable (not greyed).
+// Whether Close in the dialog's system menu is usable (not greyed). Where the menu cannot be
+// read, as under Wine, this looks at the caption's close button on the screen: the dialog must
+// then be shown (not minimised) with its caption uncovered.
 bool CloseLooksEnabled(const CRemoteWindow& dialog);
 // What the UI state table covers, read from the dialog, e.g.
 // "check:on install:on abort:off id:shown label:shown status:hidden close:on".

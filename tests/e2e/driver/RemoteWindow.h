@@ -50,7 +50,7 @@ public:
     void Command(WORD id) const;           // posts WM_COMMAND as a menu item does
 
     // The state of one item of the window's system menu (GetMenuState flags), or -1 when the
-    // menu has no such item.
+    // menu has no such item or cannot be read: Wine gives no process another one's menus.
     int SystemMenuState(UINT command) const;
     std::string SystemMenuText(UINT command) const;
 
