@@ -74,6 +74,17 @@ TEST_F(MessagePumpTest, LeavesOtherWindowsMessagesToAnUnfilteredPass) {
     EXPECT_EQ(std::vector<UINT>{WM_APP + 3}, dispatched);
 }
 
+TEST_F(MessagePumpTest, TheFilterTakesInTheWindowsControls) {
+    // The abort button is a child of the dialog: its messages must get through a dialog-filtered pass.
+    HWND child = ::CreateWindowExA(0, "PlmoPumpTest", "", WS_CHILD, 0, 0, 5, 5, wnd, nullptr,
+                                   ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, child);
+    ::PostMessageA(child, WM_APP + 4, 0, 0);
+    EXPECT_TRUE(PumpWaitMessages(wnd));
+    EXPECT_EQ(std::vector<UINT>{WM_APP + 4}, dispatched);
+    ::DestroyWindow(child);
+}
+
 TEST_F(MessagePumpTest, AClosingRequestFirstInTheQueueStopsEveryPass) {
     struct Case {
         UINT message;
