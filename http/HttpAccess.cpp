@@ -92,16 +92,32 @@ public:
     CRequestBodySource(HINTERNET request, const CHttpAccessSession& session)
         : m_hRequest(request), m_session(session) {}
     bool Read(unsigned char* buffer, uint32_t max, uint32_t& received) override {
+        received = 0;
+        if (m_bFailed)
+            return false;
         DWORD n = 0;
         BOOL ok = ::InternetReadFile(m_hRequest, buffer, max, &n);
-        received = n;
-        return ok != FALSE;
+        received = std::min<DWORD>(n, max);
+        if (!ok) {
+            // Some library versions fail a read (a time-out) with bytes delivered: keep them and
+            // report the failure on the next read.
+            m_bFailed = true;
+            return received > 0;
+        }
+        // A synchronous read that succeeds with nothing is the end of the response data.
+        if (n == 0)
+            m_bEndOfData = true;
+        return true;
     }
-    bool IsConnectionClosed() const override { return m_session.m_bConnectionClosed == 1; }
+    // Some library versions do not notify the close of a connection that ended a body of
+    // unannounced length; their end of data says the same.
+    bool IsConnectionClosed() const override { return m_session.m_bConnectionClosed == 1 || m_bEndOfData; }
 
 private:
     HINTERNET m_hRequest;
     const CHttpAccessSession& m_session;
+    bool m_bEndOfData = false;
+    bool m_bFailed = false;
 };
 
 } // namespace
@@ -253,6 +269,12 @@ bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie
         security |= kIgnoredCertificateFaults;
         ::InternetSetOptionA(request.Get(), INTERNET_OPTION_SECURITY_FLAGS, &security, sizeof security);
 
+        // A synchronous read blocks while the server is silent, and the library's own limit may be
+        // none at all: silence longer than the longer idle-wait limit fails the read instead. The
+        // limit has to be in place before sending, as some library versions take it only then.
+        DWORD silence = std::max(m_dwWaitWithLength, m_dwWaitWithoutLength) + http::kIdleWaitMs;
+        ::InternetSetOptionA(request.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &silence, sizeof silence);
+
         if (!extraHeaders.empty())
             ::HttpAddRequestHeadersA(request.Get(), extraHeaders.c_str(),
                                      static_cast<DWORD>(extraHeaders.size()), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
@@ -280,6 +302,10 @@ bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie
         if (QueryText(request.Get(), HTTP_QUERY_STATUS_CODE, status))
             m_dwStatusCode = static_cast<DWORD>(text::AtoI(status));
         QueryServerDate(request.Get(), &m_stDate, &m_stDateLocal);
+        // A connection that ended without a status line is a failure with an explanation, not
+        // a silent one.
+        if (m_dwStatusCode == 0)
+            throw CInternetFailure(ERROR_INTERNET_CONNECTION_ABORTED);
         if (m_dwStatusCode != HTTP_STATUS_OK)
             return result;
 
