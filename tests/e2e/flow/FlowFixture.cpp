@@ -154,6 +154,8 @@ void CFlowTest::SetUp() {
              std::to_string(++counter) + "\\";
     m_tempDir = m_root + "tmp\\";
     m_workDir = m_root + "work\\";
+    std::error_code ec;
+    std::filesystem::remove_all(m_root, ec); // left by an earlier run of the same process id
     for (const std::string& dir : {m_root, m_tempDir, m_workDir})
         ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr)) << dir;
     ASSERT_TRUE(m_service.PrepareFolder());
@@ -165,18 +167,15 @@ void CFlowTest::TearDown() {
         // The program's temporary folder is its own: it leaves nothing in ours.
         EXPECT_EQ(m_ownTempBefore, ListFolder(OwnTempDir()));
     }
-    // Fake installers still running after a failure end by themselves; wait a little for them.
+    m_service.Stop();
+    // A fake installer still running after a failure ends by itself and lets go of its file.
     PollUntil(
         [&] {
-            for (const CInstallerRun& run : InstallerRuns())
-                if (run.ended == 0)
-                    return false;
-            return true;
+            std::error_code ec;
+            std::filesystem::remove_all(m_root, ec);
+            return !ec;
         },
         10000, 100);
-    m_service.Stop();
-    std::error_code ec;
-    std::filesystem::remove_all(m_root, ec);
 }
 
 void CFlowTest::ServeInstaller(const std::string& name,
@@ -208,6 +207,7 @@ void CFlowTest::StartProgram(int proxyPort) {
     if (m_ownTempBefore.empty())
         m_ownTempBefore = ListFolder(OwnTempDir());
     CStartOptions options;
+    options.exePath = m_exePath;
     options.environment = {
         "http_proxy=http://127.0.0.1:" + std::to_string(proxyPort ? proxyPort : m_service.Port()),
         "TMP=" + WithoutTrailingSlash(m_tempDir),
@@ -227,7 +227,38 @@ CMessageBox CFlowTest::Install(const std::string& id, bool force) {
     }
     m_app->TypeOrgId(id);
     m_app->ClickInstall();
-    return m_app->WaitForMessageBox();
+    return WaitForBox();
+}
+
+namespace {
+
+bool IsBelow(const CRemoteWindow& window, const CRemoteWindow& other) {
+    bool otherSeen = false;
+    for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+        if (w == other.Handle())
+            otherSeen = true;
+        if (w == window.Handle())
+            return otherSeen;
+    }
+    return false;
+}
+
+} // namespace
+
+CMessageBox CFlowTest::WaitForBox(DWORD timeoutMs) {
+    CMessageBox box = m_app->WaitForMessageBox(timeoutMs);
+    if (!IsBelow(box.window, Dialog()))
+        return box;
+    // Under Wine, once an installer's window has closed, the dialog that gets activated again can
+    // come up over its own message box; Windows keeps owned windows above their owner. Bring the
+    // box up so that its icon can be seen.
+    std::printf("note: the message box \"%s\" was below its dialog; raised it\n", box.text.c_str());
+    ::SetWindowPos(box.window.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    WaitFor("the message box to come above its dialog", [&] { return !IsBelow(box.window, Dialog()); });
+    ::RedrawWindow(box.window.Handle(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    box.window.Send(WM_NULL);
+    return ReadMessageBox(box.window);
 }
 
 void CFlowTest::ExpectBox(const CMessageBox& box, const std::string& text, BoxIcon icon,
@@ -235,6 +266,24 @@ void CFlowTest::ExpectBox(const CMessageBox& box, const std::string& text, BoxIc
     EXPECT_EQ(text, box.text);
     EXPECT_EQ("PLMOInstApp", box.caption);
     EXPECT_STREQ(BoxIconName(icon), BoxIconName(box.icon)) << box.text;
+    if (icon != box.icon) {
+        // What the screen showed, for whoever looks into the failure.
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string path = ScreenshotDir() + "flow-failed-icon-" + test->name() + ".png";
+        WritePng(CaptureScreen(UnionOf(box.window.WindowRect(), Dialog().WindowRect())), path);
+        std::string order;
+        for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+            if (!::IsWindowVisible(w))
+                continue;
+            CRemoteWindow rw(w);
+            RECT r = rw.WindowRect();
+            order += rw.Describe() + (rw.IsTopmost() ? " topmost" : "") +
+                     " owner=" + std::to_string((uintptr_t)rw.Owner()) + " rect=" + std::to_string(r.left) +
+                     "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+                     std::to_string(r.bottom) + "\n";
+        }
+        ADD_FAILURE() << "screen saved as " << path << "\nZ order:\n" << order;
+    }
     EXPECT_EQ(buttons, ButtonsText(box.buttons)) << box.text;
     EXPECT_FALSE(Dialog().IsEnabled()) << "the box is modal to the dialog";
 }

@@ -75,6 +75,8 @@ protected:
 
     // Types the ID, presses install and waits for the next message box.
     e2e::CMessageBox Install(const std::string& id, bool force = false);
+    // The next message box of the dialog, in view.
+    e2e::CMessageBox WaitForBox(DWORD timeoutMs = e2e::kDefaultTimeoutMs);
     // The box is the expected one: its text, icon and buttons, caption "PLMOInstApp", modal to the dialog.
     void ExpectBox(const e2e::CMessageBox& box, const std::string& text, e2e::BoxIcon icon,
                    const char* buttons);
@@ -95,6 +97,7 @@ protected:
     std::string m_tempDir; // the program's temporary folder, with a trailing backslash
     std::string m_workDir; // installer settings and log
     std::vector<std::string> m_ownTempBefore;
+    std::string m_exePath; // empty: the program as built
     std::unique_ptr<e2e::CLauncher> m_app;
 };
 

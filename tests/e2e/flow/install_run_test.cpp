@@ -1,0 +1,139 @@
+// Running the downloaded installers: their parameter texts, order and clean-up, where the dialog
+// waits meanwhile, the end of a successful run, and an installer that cannot be started.
+#include "tests/e2e/flow/FlowFixture.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+
+using namespace e2e;
+
+namespace flow {
+namespace {
+
+// The launch address comes with blanks around it, which go, and a "%" sequence, which stays.
+const char kClientAndPackage[] = "catalogue v3_flow = 1.2.3.4\n"
+                                 "catalogue v3_flow = 258,3\n"
+                                 "download 1 01020304 = {self}/files/client_setup.exe\n"
+                                 "download 2 01020003 = {self}/files/custom258_setup.exe\n"
+                                 "launch v3_flow = \\s\\shttp://127.0.0.1:9/launch?org=flow&p=%41\\s\n";
+
+const char kThreeInstallers[] = "catalogue v3_flow = 1.2.3.4\n"
+                                "catalogue v3_flow = 258,3\n"
+                                "catalogue v3_flow = 300,1\n"
+                                "download 1 01020304 = {self}/files/a_client.exe\n"
+                                "download 2 01020003 = {self}/files/b_custom.exe\n"
+                                "download 2 012C0001 = {self}/files/c_custom.exe\n";
+
+const unsigned long long kSecond = 10000000; // in the installer log's 100 ns units
+
+MONITORINFO PrimaryMonitor() {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    ::GetMonitorInfoA(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi);
+    return mi;
+}
+
+std::string RectText(const RECT& r) {
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) +
+           "," + std::to_string(r.bottom) + ")";
+}
+
+// Centred on the work area of the monitor, as far as a halving allows.
+void ExpectCentred(const RECT& r) {
+    const RECT work = PrimaryMonitor().rcWork;
+    EXPECT_LE(std::abs((r.left + r.right) - (work.left + work.right)), 2)
+        << RectText(r) << " in " << RectText(work);
+    EXPECT_LE(std::abs((r.top + r.bottom) - (work.top + work.bottom)), 2)
+        << RectText(r) << " in " << RectText(work);
+}
+
+using Installers = CFlowTest;
+
+TEST_F(Installers, FullRunStartsEachInstallerWithItsParametersFromTheBottomOfTheScreenAndEnds) {
+    ServeInstaller("client_setup.exe", {{"WaitMs", "1500"}, {"RegValue", "Version"}, {"RegData", "1.2.3.4"}});
+    ServeInstaller("custom258_setup.exe", {{"RegValue", "Custom_001.002"}, {"RegData", "1.2.0.3"}});
+    Start(kClientAndPackage);
+    CMessageBox box = Install("flow");
+    ExpectBox(box, texts::kConfirm, BoxIcon::Question, "Yes,No");
+    AnswerMessageBox(box, IDYES);
+
+    // While the first installer runs.
+    const CRemoteWindow status = App().Control(ids::kStatus), bar = App().Control(ids::kProgress);
+    WaitFor(
+        "the first installer to run", [&] { return status.Caption() == texts::Installing(1, 2); }, 60000);
+    WaitForUiState(Dialog(), 2);
+    const MONITORINFO primary = PrimaryMonitor();
+    const RECT r = Dialog().WindowRect();
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    EXPECT_EQ(primary.rcWork.right / 2 - w / 2, r.left)
+        << "at the bottom centre of " << RectText(primary.rcWork);
+    EXPECT_EQ(primary.rcWork.bottom - h, r.top) << "at the bottom centre of " << RectText(primary.rcWork);
+    EXPECT_TRUE(Dialog().IsTopmost());
+    EXPECT_TRUE(bar.Style() & PBS_MARQUEE) << "the bar runs as a marquee while installers run";
+    WritePng(CaptureScreen(r), ScreenshotDir() + "flow-install-marquee.png");
+    WaitFor("the first installer's start in its log", [&] { return InstallerRuns().size() == 1; });
+    EXPECT_EQ(0u, InstallerRuns()[0].ended) << "it ran for longer than this took";
+
+    box = WaitForBox(60000);
+    ExpectBox(box, texts::kDone, BoxIcon::Information, "OK");
+    ExpectCentred(Dialog().WindowRect());
+    const std::vector<CInstallerRun> runs = InstallerRuns();
+    ASSERT_EQ(2u, runs.size());
+    EXPECT_EQ(TempPath("client_setup.exe"), runs[0].path);
+    EXPECT_EQ("simplemode,nochkwiz,noiechk,", runs[0].parameters);
+    EXPECT_EQ(TempPath("custom258_setup.exe"), runs[1].path);
+    EXPECT_EQ("simplemode,lnc_url=http://127.0.0.1:9/launch?org=flow&p=%41", runs[1].parameters);
+    ASSERT_NE(0u, runs[0].ended);
+    EXPECT_GE(runs[1].started, runs[0].ended + kSecond)
+        << "the next installer starts after the first has ended and its file was removed";
+    EXPECT_NE(0u, runs[1].ended);
+    EXPECT_TRUE(TempFiles().empty()) << "every installer file is deleted after its run";
+    EXPECT_EQ((std::vector<std::string>{"client_setup.exe", "custom258_setup.exe"}), FileRequests());
+    AnswerMessageBox(box, IDOK);
+    EXPECT_EQ(0u, App().App().WaitForExit()) << "a successful run ends the program";
+
+    // What the installers recorded is installed now.
+    StartProgram();
+    box = Install("flow");
+    ExpectBox(box, texts::kUpToDate, BoxIcon::Information, "OK");
+    AnswerMessageBox(box, IDOK);
+    ExpectIdle();
+    App().CloseAndWait();
+}
+
+TEST_F(Installers, AnInstallerFileGoneBeforeItsRunStopsTheRunWithTheSystemsMessage) {
+    // A copy under another name: the box names the program by its file.
+    m_exePath = m_workDir + "KorvenalisSetup.exe";
+    ASSERT_TRUE(::CopyFileA(BuiltProgramPath().c_str(), m_exePath.c_str(), FALSE));
+    ServeInstaller("a_client.exe", {{"WaitMs", "2000"}});
+    ServeInstaller("b_custom.exe");
+    ServeInstaller("c_custom.exe");
+    Start(kThreeInstallers);
+    CMessageBox box = Install("flow");
+    ExpectBox(box, texts::kConfirm, BoxIcon::Question, "Yes,No");
+    AnswerMessageBox(box, IDYES);
+
+    WaitFor(
+        "the first installer to run", [&] { return InstallerRuns().size() == 1; }, 60000);
+    ASSERT_TRUE(::DeleteFileA(TempPath("b_custom.exe").c_str())) << "the second installer, downloaded";
+
+    box = WaitForBox(60000);
+    EXPECT_EQ("KorvenalisSetup", box.caption) << "the program's file name, not its usual caption";
+    EXPECT_STREQ("none", BoxIconName(box.icon));
+    EXPECT_EQ("OK", ButtonsText(box.buttons));
+    EXPECT_EQ("ファイルが見つかりません。\r\n", box.text) << "the system's own text for the missing file";
+    EXPECT_FALSE(Dialog().IsEnabled()) << "the box is modal to the dialog";
+    const std::vector<CInstallerRun> runs = InstallerRuns();
+    ASSERT_EQ(1u, runs.size()) << "no installer after the missing one runs";
+    EXPECT_EQ(TempPath("a_client.exe"), runs[0].path);
+    EXPECT_EQ(std::vector<std::string>{"c_custom.exe"}, TempFiles()) << "the file of the one not run stays";
+    AnswerMessageBox(box, IDOK);
+    ExpectIdle();
+    ExpectCentred(Dialog().WindowRect());
+    EXPECT_TRUE(App().App().IsRunning()) << "after a failure the dialog stays open";
+    App().CloseAndWait();
+}
+
+} // namespace
+} // namespace flow
