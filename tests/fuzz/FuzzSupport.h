@@ -21,6 +21,10 @@
 
 namespace fuzz {
 
+// Size of the large answers some targets build from a short input: a text body has no limit, so
+// the rules over it must stay linear.
+constexpr size_t kLargeText = 256 * 1024;
+
 // Consumes the input from the front; past the end every read gives zeros or empty text.
 class Input {
 public:

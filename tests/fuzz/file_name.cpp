@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!accepted) {
         // Refused: a message that names the address, and no path is made of it.
         FUZZ_CHECK(error != "unchanged" && !error.empty());
-        FUZZ_CHECK(error.find(url) != std::string::npos);
+        // (A text answer never holds a zero byte; the message shows the address up to one.)
+        FUZZ_CHECK(error.find(url.c_str()) != std::string::npos);
         return 0;
     }
     FUZZ_CHECK(error == "unchanged");

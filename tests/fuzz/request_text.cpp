@@ -1,8 +1,10 @@
 // Header containment and cookie extraction over any header block a server sends, and the
 // request rewriting applied to download addresses that the service names.
 //
-// Input: a header block up to the first zero byte, then the name looked for. The header block
-// also serves as the Set-Cookie value and as a URL.
+// Input: a flag byte (bit 0: the header block is repeated to a large text, and the name cut to
+// 32 bytes as the client's names are short), a header block up to the first zero byte, then the
+// name looked for. The header block also serves as the Set-Cookie value and as a URL (a
+// download address from the service, which may be of any length).
 #include <cstdint>
 #include <string>
 
@@ -43,8 +45,14 @@ size_t FirstAtBoundary(const std::string& s, char c) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Input in(data, size);
-    const std::string headers = in.Until('\0');
-    const std::string name = in.Rest();
+    const uint8_t flags = in.Byte();
+    std::string headers = in.Until('\0');
+    std::string name = in.Rest();
+    if ((flags & 1) && !headers.empty()) {
+        while (headers.size() < fuzz::kLargeText)
+            headers += headers;
+        name = name.substr(0, 32);
+    }
 
     // Containment ignores letter case and is a plain search anywhere in the block.
     const bool found = http::HeaderContains(headers, name);
