@@ -203,8 +203,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         rule.length = kPacedLength + (lengthBits & 0x3FF); // around the pacing threshold
         break;
     }
-    rule.waitWithLength = in.U16();
-    rule.waitWithoutLength = in.U16();
+    // Up to a little above the 10000 ms default, so one idle run is at most 257 reads.
+    rule.waitWithLength = in.U16() % 12801;
+    rule.waitWithoutLength = in.U16() % 12801;
     rule.blockSize = (flags & 16) ? 16384 : blockByte;
     const bool overReport = flags & 32;
 
