@@ -95,6 +95,7 @@ TEST_F(Download, ProgressRisesInOrderAndTheBarFollows) {
             if (before == after && ParseDownloadText(before, percent, current, total)) {
                 barBesideText.emplace_back(percent, position);
                 if (!shot && current == 1 && percent >= 30) {
+                EXPECT_EQ(ExpectedUiState(1), DescribeUiState(Dialog())) << "while downloading";
                     WritePng(CaptureScreen(Dialog().WindowRect()),
                              ScreenshotDir() + "flow-download-progress.png");
                     shot = true;

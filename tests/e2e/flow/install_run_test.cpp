@@ -51,7 +51,7 @@ void ExpectCentred(const RECT& r) {
 using Installers = CFlowTest;
 
 TEST_F(Installers, FullRunStartsEachInstallerWithItsParametersFromTheBottomOfTheScreenAndEnds) {
-    ServeInstaller("client_setup.exe", {{"WaitMs", "1500"}, {"RegValue", "Version"}, {"RegData", "1.2.3.4"}});
+    ServeInstaller("client_setup.exe", {{"WaitMs", "3000"}, {"RegValue", "Version"}, {"RegData", "1.2.3.4"}});
     ServeInstaller("custom258_setup.exe", {{"RegValue", "Custom_001.002"}, {"RegData", "1.2.0.3"}});
     Start(kClientAndPackage);
     CMessageBox box = Install("flow");
@@ -71,6 +71,14 @@ TEST_F(Installers, FullRunStartsEachInstallerWithItsParametersFromTheBottomOfThe
     EXPECT_EQ(primary.rcWork.bottom - h, r.top) << "at the bottom centre of " << RectText(primary.rcWork);
     EXPECT_TRUE(Dialog().IsTopmost());
     EXPECT_TRUE(bar.Style() & PBS_MARQUEE) << "the bar runs as a marquee while installers run";
+    // The dialog keeps painting while it waits: the marquee moves (the first change may be the
+    // repaint after the move, so two are waited for).
+    const RECT barRect = bar.WindowRect();
+    for (int change = 0; change < 2; ++change) {
+        const CImage before = CaptureScreen(barRect);
+        WaitFor("the marquee to move", [&] { return CaptureScreen(barRect).rgb != before.rgb; });
+    }
+    EXPECT_EQ(texts::Installing(1, 2), status.Caption()) << "the marquee moved while the first installer ran";
     WritePng(CaptureScreen(r), ScreenshotDir() + "flow-install-marquee.png");
     WaitFor("the first installer's start in its log", [&] { return InstallerRuns().size() == 1; });
     EXPECT_EQ(0u, InstallerRuns()[0].ended) << "it ran for longer than this took";
