@@ -95,7 +95,7 @@ TEST_F(Download, ProgressRisesInOrderAndTheBarFollows) {
             if (before == after && ParseDownloadText(before, percent, current, total)) {
                 barBesideText.emplace_back(percent, position);
                 if (!shot && current == 1 && percent >= 30) {
-                EXPECT_EQ(ExpectedUiState(1), DescribeUiState(Dialog())) << "while downloading";
+                    EXPECT_EQ(ExpectedUiState(1), DescribeUiState(Dialog())) << "while downloading";
                     WritePng(CaptureScreen(Dialog().WindowRect()),
                              ScreenshotDir() + "flow-download-progress.png");
                     shot = true;
@@ -142,6 +142,9 @@ TEST_F(Download, ProgressRisesInOrderAndTheBarFollows) {
 
     box = WaitForBox(60000);
     ExpectBox(box, texts::kDone, BoxIcon::Information, "OK");
+    const std::vector<CInstallerRun> runs = InstallerRuns();
+    ASSERT_EQ(2u, runs.size());
+    EXPECT_EQ("simplemode,", runs[1].parameters) << "a package without a launch address";
     AnswerMessageBox(box, IDOK);
     App().App().WaitForExit();
 }

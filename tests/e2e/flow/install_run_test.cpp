@@ -83,6 +83,11 @@ TEST_F(Installers, FullRunStartsEachInstallerWithItsParametersFromTheBottomOfThe
     WaitFor("the first installer's start in its log", [&] { return InstallerRuns().size() == 1; });
     EXPECT_EQ(0u, InstallerRuns()[0].ended) << "it ran for longer than this took";
 
+    WaitFor(
+        "the second installer to run", [&] { return status.Caption() == texts::Installing(2, 2); }, 60000);
+    EXPECT_EQ(r.left, Dialog().WindowRect().left) << "the dialog keeps its place while the installers run";
+    EXPECT_EQ(r.top, Dialog().WindowRect().top) << "the dialog keeps its place while the installers run";
+
     box = WaitForBox(60000);
     ExpectBox(box, texts::kDone, BoxIcon::Information, "OK");
     ExpectCentred(Dialog().WindowRect());
