@@ -21,10 +21,10 @@ test: setup
 	@$(MAKE) --no-print-directory test-native test-win
 
 test-native:
-	@ctest --preset native
+	@ctest --preset native --timeout 600
 
 test-win:
-	@tools/session.sh ctest --preset win32
+	@tools/session.sh ctest --preset win32 --timeout 900
 
 demo: setup
 	@$(MAKE) --no-print-directory win32

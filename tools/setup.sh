@@ -13,7 +13,7 @@ fi
 
 for p in cmake make g++ googletest g++-mingw-w64-i686-posix mingw-w64-i686-dev \
          wine wine32:i386 wine64 xvfb xauth x11-apps x11-utils locales \
-         fonts-ipafont-gothic imagemagick openssl curl python3; do
+         fonts-ipafont-gothic fonts-wine imagemagick openssl curl python3; do
   have_pkg "$p" || need+=("$p")
 done
 
