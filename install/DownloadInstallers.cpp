@@ -62,6 +62,9 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
             PumpWaitMessages(dlg);
             ::Sleep(kPollMs);
         }
+        // The worker posts its progress before it raises the done flag, so the last progress of
+        // this file is queued already: show it while it still counts for this file, not the next.
+        PumpWaitMessages(dlg);
         ok = DecideDownloadOutcome(worker->IsAborted(), worker->m_bFailed, worker->m_strError, error);
     }
     worker->Stop(false);
