@@ -1,5 +1,5 @@
 # Thin front end over CMake. `make test` and `make demo` first install what is missing (as root).
-.PHONY: all build native win32 setup test test-native test-win demo bench clean
+.PHONY: all build native win32 setup test test-native test-win test-matrix demo bench clean
 
 all: build
 
@@ -25,6 +25,11 @@ test-native:
 
 test-win:
 	@tools/session.sh ctest --preset win32 --timeout 900
+
+# The end-to-end tier in a 32-bit prefix and with Windows 7 and 10 reported, beside the default.
+test-matrix: setup
+	@$(MAKE) --no-print-directory win32
+	@tools/test-matrix.sh
 
 demo: setup
 	@$(MAKE) --no-print-directory win32

@@ -3,7 +3,9 @@
 # Never touches ~/.wine.
 PLMO_ROOT=${PLMO_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 export WINEPREFIX=${PLMO_WINEPREFIX:-$PLMO_ROOT/build/wineprefix}
-export WINEARCH=win64
+# 64-bit prefix by default (the 32-bit program runs under WOW64, as on 64-bit Windows);
+# PLMO_WINEARCH=win32 and PLMO_WINVER=win7|win10|... give the platform variants.
+export WINEARCH=${PLMO_WINEARCH:-win64}
 export WINEDEBUG=${WINEDEBUG:--all}
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
@@ -30,6 +32,9 @@ plmo_make_prefix() {
         # A virtual desktop gives windows a manager under a bare Xvfb (minimise, foreground).
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n'
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1024x768"\r\n\r\n'
+        if [ -n "${PLMO_WINVER:-}" ]; then
+            printf '[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"="%s"\r\n\r\n' "$PLMO_WINVER"
+        fi
     } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$reg"
     DISPLAY= wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
     wineserver -w
