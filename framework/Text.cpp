@@ -43,16 +43,23 @@ bool Contains(const std::string& hay, const std::string& needle) {
 size_t ReplaceAll(std::string& s, const std::string& from, const std::string& to) {
     if (from.empty())
         return 0;
+    // One forward walk, character by character: a service answer of many thousand line breaks
+    // must not cost a scan from the start for every match.
     std::string out;
-    size_t count = 0, copied = 0;
-    for (size_t pos = Find(s, from); pos != std::string::npos; pos = Find(s, from, copied)) {
-        out.append(s, copied, pos - copied);
-        out += to;
-        copied = pos + from.size();
-        ++count;
+    size_t count = 0, pos = 0;
+    while (pos + from.size() <= s.size()) {
+        if (s.compare(pos, from.size(), from) == 0) {
+            out += to;
+            pos += from.size();
+            ++count;
+            continue;
+        }
+        size_t len = CharLenAt(s, pos);
+        out.append(s, pos, len);
+        pos += len;
     }
     if (count) {
-        out.append(s, copied, std::string::npos);
+        out.append(s, pos, std::string::npos);
         s.swap(out);
     }
     return count;
