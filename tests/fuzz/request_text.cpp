@@ -1,9 +1,9 @@
 // Header containment and cookie extraction over any header block a server sends, and the
 // request rewriting applied to download addresses that the service names.
 //
-// Input: a flag byte (bit 0: the header block is repeated to a large text, and the name cut to
-// 32 bytes as the client's names are short), a header block up to the first zero byte, then the
-// name looked for. The header block also serves as the Set-Cookie value and as a URL (a
+// Input: a flag byte (bit 0: the header block is repeated to a large text of a size set by bits
+// 2-4, and the name cut to 32 bytes as the client's names are short), a header block up to the first zero
+// byte, then the name looked for. The header block also serves as the Set-Cookie value and as a URL (a
 // download address from the service, which may be of any length).
 #include <cstdint>
 #include <string>
@@ -48,9 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t flags = in.Byte();
     std::string headers = in.Until('\0');
     std::string name = in.Rest();
-    if ((flags & 1) && !headers.empty()) {
-        while (headers.size() < fuzz::kLargeText)
-            headers += headers;
+    if (flags & 1) {
+        fuzz::RepeatTo(headers, fuzz::LargeTextSize(flags >> 2));
         name = name.substr(0, 32);
     }
 

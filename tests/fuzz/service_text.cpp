@@ -2,9 +2,9 @@
 // launch address, over any answer or transport text.
 //
 // Input: a flag byte (bit 0: a status code was received, bit 1: the text is repeated to a large
-// answer), four bytes of status code, then the answer or error text up to the first zero byte,
-// then the message template. A large answer must cost time in proportion to its size: the
-// fuzzer's time-out catches a rule that scans the answer again for every replacement.
+// answer, bits 2-4 its size), four bytes of status code, then the answer or error text up to the first zero
+// byte, then the message template. A large answer must cost time in proportion to its size: the fuzzer's
+// time-out catches a rule that scans the answer again for every replacement.
 #include <cstdint>
 #include <string>
 
@@ -17,10 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t flags = in.Byte();
     const uint32_t status = (flags & 1) ? in.U32() : 0;
     std::string text = in.Until('\0');
-    if ((flags & 2) && !text.empty()) {
-        while (text.size() < fuzz::kLargeText)
-            text += text;
-    }
+    if (flags & 2)
+        fuzz::RepeatTo(text, fuzz::LargeTextSize(flags >> 2));
     const std::string messageTemplate = in.Rest();
 
     // Normalisation: one pass of "\r\n\r\n" to "\r\n", then both ends trimmed.
