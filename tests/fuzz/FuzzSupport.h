@@ -21,18 +21,6 @@
 
 namespace fuzz {
 
-// Size of the large answers some targets build from a short input, 2 KiB to 256 KiB by three
-// bits of a flag byte: a text body has no limit, so the rules over it must stay linear.
-inline size_t LargeTextSize(uint8_t sizeBits) {
-    return size_t(2048) << (sizeBits & 7);
-}
-inline void RepeatTo(std::string& s, size_t size) {
-    if (s.empty())
-        return;
-    while (s.size() < size)
-        s += s;
-}
-
 // Consumes the input from the front; past the end every read gives zeros or empty text.
 class Input {
 public:

@@ -9,7 +9,8 @@ set(PLMO_FUZZ_TARGETS
     file_name
     tokenizer
     full_width
-    version)
+    version
+    large_answer)
 
 set(PLMO_FUZZ_CORE_SOURCES
     framework/Text.cpp

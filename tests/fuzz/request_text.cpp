@@ -1,10 +1,8 @@
 // Header containment and cookie extraction over any header block a server sends, and the
 // request rewriting applied to download addresses that the service names.
 //
-// Input: a flag byte (bit 0: the header block is repeated to a large text of a size set by bits
-// 2-4, and the name cut to 32 bytes as the client's names are short), a header block up to the first zero
-// byte, then the name looked for. The header block also serves as the Set-Cookie value and as a URL (a
-// download address from the service, which may be of any length).
+// Input: a header block up to the first zero byte, then the name looked for. The header block
+// also serves as the Set-Cookie value and as a URL (a download address from the service).
 #include <cstdint>
 #include <string>
 
@@ -45,13 +43,8 @@ size_t FirstAtBoundary(const std::string& s, char c) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Input in(data, size);
-    const uint8_t flags = in.Byte();
-    std::string headers = in.Until('\0');
-    std::string name = in.Rest();
-    if (flags & 1) {
-        fuzz::RepeatTo(headers, fuzz::LargeTextSize(flags >> 2));
-        name = name.substr(0, 32);
-    }
+    const std::string headers = in.Until('\0');
+    const std::string name = in.Rest();
 
     // Containment ignores letter case and is a plain search anywhere in the block.
     const bool found = http::HeaderContains(headers, name);

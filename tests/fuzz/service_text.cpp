@@ -1,10 +1,8 @@
 // Answer normalisation, the failure detail and its message, and the parameter text built from a
 // launch address, over any answer or transport text.
 //
-// Input: a flag byte (bit 0: a status code was received, bit 1: the text is repeated to a large
-// answer, bits 2-4 its size), four bytes of status code, then the answer or error text up to the first zero
-// byte, then the message template. A large answer must cost time in proportion to its size: the fuzzer's
-// time-out catches a rule that scans the answer again for every replacement.
+// Input: a flag byte (bit 0: a status code was received), four bytes of status code, then the
+// answer or error text up to the first zero byte, then the message template.
 #include <cstdint>
 #include <string>
 
@@ -16,9 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Input in(data, size);
     const uint8_t flags = in.Byte();
     const uint32_t status = (flags & 1) ? in.U32() : 0;
-    std::string text = in.Until('\0');
-    if (flags & 2)
-        fuzz::RepeatTo(text, fuzz::LargeTextSize(flags >> 2));
+    const std::string text = in.Until('\0');
     const std::string messageTemplate = in.Rest();
 
     // Normalisation: one pass of "\r\n\r\n" to "\r\n", then both ends trimmed.
