@@ -70,6 +70,13 @@ struct LocalMemTraits {
     static void Close(Type h) { ::LocalFree(h); }
 };
 
+struct ModuleTraits {
+    using Type = HMODULE;
+    static Type Null() { return nullptr; }
+    static void Close(Type h) { ::FreeLibrary(h); }
+};
+
+using CModule = CUniqueHandle<ModuleTraits>;             // libraries loaded by hand
 using CKernelHandle = CUniqueHandle<KernelHandleTraits>; // events, threads, processes
 using CFileHandle = CUniqueHandle<FileHandleTraits>;     // files, toolhelp snapshots
 using CRegKey = CUniqueHandle<RegKeyTraits>;

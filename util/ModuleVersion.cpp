@@ -8,6 +8,7 @@
 #include "framework/Text.h"
 #include "util/ModulePath.h"
 #include "util/SplitToken.h"
+#include "util/VersionApi.h"
 #include "util/VersionNumbers.h"
 
 bool CModuleVersion::GetModuleVersion(const std::string& key, unsigned char (&numbers)[4]) {
@@ -24,10 +25,11 @@ bool CModuleVersion::ParseVersionNumbers(const std::string& file, const std::str
 }
 
 bool CModuleVersion::QueryVersionString(const std::string& file, const std::string& key, std::string& out) {
-    if (file.empty() || key.empty())
+    const VersionApi& api = Version();
+    if (file.empty() || key.empty() || !api.ok)
         return false;
     DWORD handle = 0;
-    DWORD size = ::GetFileVersionInfoSizeA(file.c_str(), &handle);
+    DWORD size = api.GetFileVersionInfoSizeA(file.c_str(), &handle);
     if (size == 0)
         return false;
 
@@ -37,13 +39,13 @@ bool CModuleVersion::QueryVersionString(const std::string& file, const std::stri
     } catch (const std::bad_alloc&) {
         return false;
     }
-    if (!::GetFileVersionInfoA(file.c_str(), 0, size, block.data()))
+    if (!api.GetFileVersionInfoA(file.c_str(), 0, size, block.data()))
         return false;
 
     void* table = nullptr;
     UINT tableLen = 0;
     // Exactly one language and code page pair: a shorter table cannot be read, a longer one is refused.
-    if (!::VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &table, &tableLen) ||
+    if (!api.VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &table, &tableLen) ||
         table == nullptr || tableLen != 4)
         return false;
     DWORD translation = 0;
@@ -54,7 +56,7 @@ bool CModuleVersion::QueryVersionString(const std::string& file, const std::stri
                      static_cast<unsigned>(translation >> 16), key.c_str());
     void* value = nullptr;
     UINT valueLen = 0;
-    if (!::VerQueryValueA(block.data(), name.c_str(), &value, &valueLen) || value == nullptr)
+    if (!api.VerQueryValueA(block.data(), name.c_str(), &value, &valueLen) || value == nullptr)
         return false;
 
     // valueLen counts characters with the terminator; never read past it or past the block.
