@@ -7,6 +7,15 @@
 
 namespace http {
 
+void CBinaryBody::Reserve(uint32_t bytes) {
+    if (bytes <= m_capacity)
+        return;
+    if (void* p = std::realloc(m_data, bytes)) {
+        m_data = static_cast<unsigned char*>(p);
+        m_capacity = bytes;
+    }
+}
+
 bool CBinaryBody::Append(const unsigned char* bytes, uint32_t count) {
     if (count > UINT32_MAX - m_size)
         return false;
@@ -48,6 +57,8 @@ bool ReadBodyLoop(IBodySource& source, IBodyHooks& hooks, const BodyRule& rule, 
     if (rule.hasLength && rule.length == 0)
         return true;
     const bool bounded = rule.hasLength;
+    if (bounded && !rule.textMode)
+        binary.Reserve(std::min(rule.length, kMaxReservation));
     const uint64_t waitLimit = bounded ? rule.waitWithLength : rule.waitWithoutLength;
 
     uint32_t total = 0;

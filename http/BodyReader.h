@@ -29,8 +29,9 @@ public:
     virtual bool IsAbortRequested() = 0;
 };
 
-// A binary body on the C heap (malloc/free). While it grows it keeps spare capacity, so that a
-// large download costs linear time; Finish hands back a block of exactly size bytes.
+// A binary body on the C heap (malloc/free). A body of announced length gets its block at once;
+// one of unknown length grows with spare capacity, so that a large download costs linear time.
+// Finish hands back a block of exactly size bytes.
 class CBinaryBody {
 public:
     CBinaryBody() = default;
@@ -38,12 +39,15 @@ public:
     CBinaryBody(const CBinaryBody&) = delete;
     CBinaryBody& operator=(const CBinaryBody&) = delete;
 
+    // Makes room for bytes in one block; a hint that may fail without harm.
+    void Reserve(uint32_t bytes);
     bool Append(const unsigned char* bytes, uint32_t count);
     // Shrinks to exactly size bytes (null for none) and gives the block to the caller.
     unsigned char* Finish();
 
     unsigned char* Data() const { return m_data; }
     uint32_t Size() const { return m_size; }
+    uint32_t Capacity() const { return m_capacity; }
 
 private:
     unsigned char* m_data = nullptr;
@@ -64,6 +68,8 @@ struct BodyRule {
 constexpr uint32_t kPacedLength = 204800;
 constexpr uint32_t kPacingMs = 10;
 constexpr uint32_t kIdleWaitMs = 50;
+// Announced lengths up to this get their whole block before the first read.
+constexpr uint32_t kMaxReservation = 256u << 20;
 
 // Reads the body: text mode appends each block up to its first zero byte to text, binary mode
 // appends to binary. True when the body is complete; false when a read failed, the wait limit ran

@@ -101,6 +101,7 @@ TEST(BodyReader, OneBlockOfTheAnnouncedLengthEndsAtOnce) {
     EXPECT_EQ(src.reads, 1u);
     EXPECT_EQ(hooks.abortCalls, 0); // the finishing read is not followed by the abort question
     EXPECT_EQ(src.maxAsked[0], 32767u);
+    EXPECT_EQ(bin.Capacity(), 1000u); // the announced length was the one allocation
     unsigned char* p = bin.Finish();
     EXPECT_EQ(p[999], 'x');
     std::free(p);
@@ -276,10 +277,15 @@ TEST(BodyReader, LargeAnnouncedBodiesPauseBeforeEveryRead) {
 TEST(BinaryBody, FinishGivesAnExactBlockOrNull) {
     CBinaryBody b;
     EXPECT_EQ(b.Finish(), nullptr);
+    b.Reserve(5000);
+    EXPECT_EQ(b.Capacity(), 5000u);
+    EXPECT_EQ(b.Size(), 0u);
     std::string chunk(1000, 'z');
     for (int i = 0; i < 100; ++i)
         ASSERT_TRUE(b.Append(reinterpret_cast<const unsigned char*>(chunk.data()), 1000));
     EXPECT_EQ(b.Size(), 100000u);
+    EXPECT_GE(b.Capacity(), 100000u);
+    EXPECT_LE(b.Capacity(), 200000u);
     unsigned char* p = b.Finish();
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p[99999], 'z');

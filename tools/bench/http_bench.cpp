@@ -1,0 +1,123 @@
+// Download cost of HttpGetBinary against the loopback server: wall time against the pacing floor
+// (reads x 10 ms) and the process's peak memory, for growing body sizes.
+#include <windows.h>
+#include <psapi.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "http/BodyReader.h"
+#include "http/HttpAccess.h"
+#include "tests/win/support/LoopbackServer.h"
+
+namespace {
+
+class CCountingAccess : public CHttpAccess {
+public:
+    void OnProgress(DWORD, DWORD) override { ++dataReads; }
+    int IsAbortRequested() override {
+        ++unfinishedReads;
+        return 0;
+    }
+    // Every read but the last is followed by the abort question.
+    unsigned Reads() const { return unfinishedReads + 1; }
+    unsigned dataReads = 0;
+    unsigned unfinishedReads = 0;
+};
+
+double Now() {
+    LARGE_INTEGER f, c;
+    ::QueryPerformanceFrequency(&f);
+    ::QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
+PROCESS_MEMORY_COUNTERS Memory() {
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof pmc;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &pmc, sizeof pmc);
+    return pmc;
+}
+
+double MiB(SIZE_T bytes) {
+    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);
+    CLoopbackServer server;
+    if (!server.Start()) {
+        std::printf("loopback server did not start\n");
+        return 1;
+    }
+    FILE* csv = argc > 1 ? std::fopen(argv[1], "wb") : nullptr;
+    if (csv)
+        std::fprintf(csv, "size_mib,wall_ms,reads,floor_ms,ratio,above_floor_pct,engine_pct,sleep_ms,"
+                          "peak_working_set_mib,base_working_set_mib,peak_private_mib,ok\n");
+
+    // What one pacing pause costs on this system, to tell the sleeps' own overshoot from the
+    // engine's work per read.
+    const double sleepStart = Now();
+    for (int i = 0; i < 200; ++i)
+        ::Sleep(http::kPacingMs);
+    const double sleepMs = (Now() - sleepStart) / 200;
+
+    const PROCESS_MEMORY_COUNTERS base = Memory();
+    std::printf("%8s %10s %7s %10s %7s %8s %10s %12s %12s\n", "size", "wall ms", "reads", "floor ms", "ratio",
+                "above %", "engine %", "peak ws", "ws - base");
+    bool allOk = true;
+    double previousWall = 0;
+    for (unsigned mib : {1u, 16u, 64u}) {
+        const uint64_t size = static_cast<uint64_t>(mib) << 20;
+        ScriptedResponse r;
+        r.headers = {"Content-Type: application/octet-stream", "Content-Length: " + std::to_string(size)};
+        r.generatedBytes = size;
+        server.Enqueue(r);
+
+        bool ok;
+        double wall;
+        unsigned reads;
+        {
+            CCountingAccess h;
+            h.SetUserAgent("korvenalis-installapp [pc]");
+            h.SetReadBufferSize(16384);
+            const double start = Now();
+            ok = h.HttpGetBinary(server.Url("/bench.bin").c_str(), nullptr, nullptr);
+            wall = Now() - start;
+            reads = h.Reads();
+            ok = ok && h.m_dwDataSize == size;
+            for (DWORD i = 0; ok && i < h.m_dwDataSize; ++i)
+                ok = h.m_pData[i] == PatternByte(i);
+        }
+        const PROCESS_MEMORY_COUNTERS m = Memory();
+        const double floor = reads * static_cast<double>(http::kPacingMs);
+        const double ratio = wall / floor;
+        // The engine's share: wall time beyond what the pauses themselves took.
+        const double engine = (wall - reads * sleepMs) / floor * 100;
+        const double aboveBase = MiB(m.PeakWorkingSetSize) - MiB(base.WorkingSetSize);
+        std::printf("%5u MiB %10.0f %7u %10.0f %7.3f %7.1f%% %9.1f%% %8.1f MiB %8.1f MiB%s\n", mib, wall,
+                    reads, floor, ratio, (ratio - 1) * 100, engine, MiB(m.PeakWorkingSetSize), aboveBase,
+                    ok ? "" : "  BODY WRONG");
+        if (previousWall > 0 && mib == 64)
+            std::printf("          64 MiB / 16 MiB time: %.2f\n", wall / previousWall);
+        if (csv)
+            std::fprintf(csv, "%u,%.0f,%u,%.0f,%.4f,%.2f,%.2f,%.3f,%.1f,%.1f,%.1f,%d\n", mib, wall, reads,
+                         floor, ratio, (ratio - 1) * 100, engine, sleepMs, MiB(m.PeakWorkingSetSize),
+                         MiB(base.WorkingSetSize), MiB(m.PeakPagefileUsage), ok ? 1 : 0);
+        previousWall = wall;
+        allOk = allOk && ok;
+    }
+    std::printf("one Sleep(%u) takes %.3f ms here; working set before the downloads %.1f MiB "
+                "(peak private bytes %.1f MiB)\n",
+                http::kPacingMs, sleepMs, MiB(base.WorkingSetSize), MiB(Memory().PeakPagefileUsage));
+    if (csv)
+        std::fclose(csv);
+    server.Stop();
+    return allOk ? 0 : 1;
+}
