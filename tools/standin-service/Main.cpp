@@ -22,6 +22,9 @@ namespace {
 const char* const kUsage =
     "usage: standin-service [--port N] [--port-file FILE] [--catalogue FILE] [--files DIR] [--log FILE]\n"
     "                       [--status Q:CODE] [--empty Q] [--blank Q] [--slow Q:MS] [--drip Q:MS]\n"
+    "                       [--reset Q:BYTES] [--stall-headers Q] [--stall-body Q:BYTES] [--length Q:+N|-N]\n"
+    "                       [--no-length Q] [--chunked Q] [--hold Q:MS] [--redirect Q:URL] [--raw-answer "
+    "Q:FILE]\n"
     "       Q is fp=3, fp=4, fp=5 or files; see README.md\n";
 
 standin::Service g_service;
@@ -96,21 +99,47 @@ bool SendAll(SOCKET s, const char* data, size_t size) {
     return true;
 }
 
-const char* Reason(int status) {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 400:
-        return "Bad Request";
-    case 404:
-        return "Not Found";
-    case 500:
-        return "Internal Server Error";
-    case 503:
-        return "Service Unavailable";
-    default:
-        return "Status";
+// Keeps a connection open without a word until the client gives up (or an hour has passed):
+// a server that stalls.
+void StaySilent(SOCKET s, DWORD maxMs) {
+    char buf[4096];
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < maxMs) {
+        int n = recv(s, buf, sizeof buf, 0);
+        if (n == 0 || (n < 0 && WSAGetLastError() != WSAETIMEDOUT))
+            return;
     }
+}
+
+// Closes with a reset instead of an orderly end.
+void AbortConnection(SOCKET s) {
+    linger hard{1, 0};
+    setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
+    closesocket(s);
+}
+
+const DWORD kStallMs = 3600000;
+
+// Sends the bytes behind the head in pieces, honouring the drip, reset and stall faults; false
+// when the connection was reset here (and is closed already).
+bool SendWire(SOCKET s, const standin::Response& r, const std::string& wire) {
+    size_t piece = r.dripMs > 0 ? 1024 : std::max<size_t>(wire.size(), 1);
+    long long cut = r.resetAfter >= 0 ? r.resetAfter : r.stallAfter;
+    size_t end = cut >= 0 ? std::min<size_t>(wire.size(), static_cast<size_t>(cut)) : wire.size();
+    for (size_t at = 0; at < end; at += piece) {
+        if (at > 0)
+            Sleep(static_cast<DWORD>(r.dripMs));
+        if (!SendAll(s, wire.data() + at, std::min(piece, end - at)))
+            return true;
+    }
+    if (r.resetAfter >= 0) {
+        Sleep(100); // let the bytes before the reset reach the client
+        AbortConnection(s);
+        return false;
+    }
+    if (r.stallAfter >= 0)
+        StaySilent(s, kStallMs);
+    return true;
 }
 
 void Serve(SOCKET s) {
@@ -121,18 +150,15 @@ void Serve(SOCKET s) {
             standin::Response r = g_service.Answer(request);
             if (r.delayMs > 0)
                 Sleep(static_cast<DWORD>(r.delayMs));
-            std::string head = "HTTP/1.0 " + std::to_string(r.status) + " " + Reason(r.status) +
-                               "\r\nContent-Type: " + r.contentType +
-                               "\r\nContent-Length: " + std::to_string(r.body.size()) +
-                               "\r\nConnection: close\r\n\r\n";
-            if (SendAll(s, head.data(), head.size())) {
-                size_t piece = r.dripMs > 0 ? 1024 : r.body.size();
-                for (size_t at = 0; at < r.body.size(); at += piece) {
-                    if (at > 0)
-                        Sleep(static_cast<DWORD>(r.dripMs));
-                    if (!SendAll(s, r.body.data() + at, std::min(piece, r.body.size() - at)))
-                        break;
-                }
+            if (r.stallHeaders) {
+                StaySilent(s, kStallMs);
+            } else {
+                std::string head = standin::ResponseHead(r);
+                std::string wire = standin::ResponseWire(r, r.dripMs > 0 ? 1024 : 0);
+                if (SendAll(s, head.data(), head.size()) && !SendWire(s, r, wire))
+                    return;
+                if (r.holdMs > 0)
+                    Sleep(static_cast<DWORD>(r.holdMs));
             }
         }
         shutdown(s, SD_SEND);

@@ -1,8 +1,10 @@
 #include "StandinService.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 namespace standin {
 
@@ -153,13 +155,21 @@ Response Service::Answer(const Request& request) const {
     const Override none;
     const Override& o = bent == overrides.end() ? none : bent->second;
     Response r;
-    if (o.status != 0)
+    if (o.status != 0) {
         r = Text(o.status, "status " + std::to_string(o.status) + "\r\n");
-    else if (o.empty)
+    } else if (!o.redirect.empty()) {
+        r = Text(302, "moved\r\n");
+        r.location = ReplaceSelf(o.redirect, self);
+    } else if (!o.rawFile.empty()) {
+        std::ifstream file(o.rawFile, std::ios::binary);
+        if (!file)
+            return Text(500, "cannot read the raw answer\r\n");
+        r.body.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } else if (o.empty) {
         r = Text(200, "");
-    else if (o.blank)
+    } else if (o.blank) {
         r = Text(200, " \r\n\t\r\n ");
-    else if (kind == "fp=3") {
+    } else if (kind == "fp=3") {
         auto it = catalogue.lines.find(QueryValue(query, "oid", true));
         if (it != catalogue.lines.end())
             for (const std::string& line : it->second)
@@ -185,30 +195,133 @@ Response Service::Answer(const Request& request) const {
     }
     r.delayMs = o.delayMs;
     r.dripMs = o.dripMs;
+    r.resetAfter = o.resetAfter;
+    r.stallAfter = o.stallAfter;
+    r.stallHeaders = o.stallHeaders;
+    r.lengthBent = o.lengthBent;
+    r.lengthDelta = o.lengthDelta;
+    r.noLength = o.noLength;
+    r.chunked = o.chunked;
+    r.holdMs = o.holdMs;
     return r;
+}
+
+namespace {
+
+const char* Reason(int status) {
+    switch (status) {
+    case 200:
+        return "OK";
+    case 302:
+        return "Found";
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
+    }
+}
+
+char HexDigit(size_t v) {
+    return "0123456789ABCDEF"[v & 15];
+}
+
+std::string Hex(size_t v) {
+    std::string out;
+    do {
+        out.insert(out.begin(), HexDigit(v));
+        v >>= 4;
+    } while (v != 0);
+    return out;
+}
+
+// A whole decimal number with an optional sign; false for anything else.
+bool ParseNumber(const std::string& text, long long& value) {
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    value = std::strtoll(text.c_str(), &end, 10);
+    return end && *end == '\0' && std::isdigit(static_cast<unsigned char>(text.back()));
+}
+
+} // namespace
+
+std::string ResponseHead(const Response& r) {
+    // Chunked coding is HTTP/1.1's; everything else answers in the client's HTTP/1.0.
+    std::string head = std::string(r.chunked ? "HTTP/1.1 " : "HTTP/1.0 ") + std::to_string(r.status) + " " +
+                       Reason(r.status) + "\r\nContent-Type: " + r.contentType + "\r\n";
+    if (!r.location.empty())
+        head += "Location: " + r.location + "\r\n";
+    if (r.chunked) {
+        head += "Transfer-Encoding: chunked\r\n";
+    } else if (!r.noLength) {
+        long long announced = static_cast<long long>(r.body.size()) + (r.lengthBent ? r.lengthDelta : 0);
+        head += "Content-Length: " + std::to_string(announced < 0 ? 0 : announced) + "\r\n";
+    }
+    return head + "Connection: close\r\n\r\n";
+}
+
+std::string ResponseWire(const Response& r, size_t piece) {
+    if (!r.chunked)
+        return r.body;
+    if (piece == 0)
+        piece = r.body.size();
+    std::string wire;
+    for (size_t at = 0; at < r.body.size(); at += piece) {
+        size_t n = std::min(piece, r.body.size() - at);
+        wire += Hex(n) + "\r\n" + r.body.substr(at, n) + "\r\n";
+    }
+    return wire + "0\r\n\r\n";
 }
 
 bool ApplySwitch(const std::string& name, const std::string& argument,
                  std::map<std::string, Override>& table) {
-    size_t colon = argument.rfind(':');
+    // Q has no ":" of its own; a value (an address, a path) may hold more.
+    size_t colon = argument.find(':');
     std::string kind = argument.substr(0, colon);
+    std::string value = colon == std::string::npos ? std::string() : argument.substr(colon + 1);
     if (kind != "fp=3" && kind != "fp=4" && kind != "fp=5" && kind != "files")
         return false;
-    bool needsValue = name == "--status" || name == "--slow" || name == "--drip";
-    if (needsValue != (colon != std::string::npos))
+    static const char* const kFlags[] = {"--empty", "--blank", "--stall-headers", "--no-length", "--chunked"};
+    bool flag = std::find(std::begin(kFlags), std::end(kFlags), name) != std::end(kFlags);
+    if (flag != (colon == std::string::npos))
         return false;
-    int value = needsValue ? std::atoi(argument.c_str() + colon + 1) : 0;
+    long long number = 0;
+    bool numeric = ParseNumber(value, number) && number >= -(1LL << 40) && number <= (1LL << 40);
     Override& o = table[kind];
-    if (name == "--status" && value >= 100 && value <= 999)
-        o.status = value;
-    else if (name == "--slow" && value >= 0)
-        o.delayMs = value;
-    else if (name == "--drip" && value >= 0)
-        o.dripMs = value;
+    if (name == "--status" && numeric && number >= 100 && number <= 999)
+        o.status = static_cast<int>(number);
+    else if (name == "--slow" && numeric && number >= 0 && number <= 3600000)
+        o.delayMs = static_cast<int>(number);
+    else if (name == "--drip" && numeric && number >= 0 && number <= 3600000)
+        o.dripMs = static_cast<int>(number);
+    else if (name == "--hold" && numeric && number >= 0 && number <= 3600000)
+        o.holdMs = static_cast<int>(number);
+    else if (name == "--reset" && numeric && number >= 0)
+        o.resetAfter = number;
+    else if (name == "--stall-body" && numeric && number >= 0)
+        o.stallAfter = number;
+    else if (name == "--length" && numeric)
+        o.lengthBent = true, o.lengthDelta = number;
+    else if (name == "--redirect" && !value.empty())
+        o.redirect = value;
+    else if (name == "--raw-answer" && !value.empty())
+        o.rawFile = value;
     else if (name == "--empty")
         o.empty = true;
     else if (name == "--blank")
         o.blank = true;
+    else if (name == "--stall-headers")
+        o.stallHeaders = true;
+    else if (name == "--no-length")
+        o.noLength = true;
+    else if (name == "--chunked")
+        o.chunked = true;
     else
         return false;
     return true;

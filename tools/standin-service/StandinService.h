@@ -16,6 +16,17 @@ struct Override {
     bool blank = false; // answer 200 with a body of nothing but white space
     int delayMs = 0;    // wait this long before answering
     int dripMs = 0;     // send the body in 1 KiB pieces this far apart
+    // Faults of the wire, for the client's error paths (see README.md).
+    long long resetAfter = -1; // abort the connection after this many bytes behind the head
+    long long stallAfter = -1; // fall silent after this many bytes behind the head
+    bool stallHeaders = false; // fall silent before the head
+    bool lengthBent = false;   // announce the body's length plus lengthDelta
+    long long lengthDelta = 0;
+    bool noLength = false; // no Content-Length: the close ends the body
+    bool chunked = false;  // HTTP/1.1 with Transfer-Encoding: chunked
+    int holdMs = 0;        // keep the connection open this long after the body
+    std::string redirect;  // answer 302 with this Location ({self} replaced)
+    std::string rawFile;   // answer 200 with this file's bytes
 };
 
 struct Catalogue {
@@ -38,9 +49,23 @@ struct Response {
     int status = 200;
     std::string contentType = "text/plain";
     std::string body;
+    std::string location; // a redirect's target
     int delayMs = 0;
     int dripMs = 0;
+    long long resetAfter = -1;
+    long long stallAfter = -1;
+    bool stallHeaders = false;
+    bool lengthBent = false;
+    long long lengthDelta = 0;
+    bool noLength = false;
+    bool chunked = false;
+    int holdMs = 0;
 };
+
+// The status line and headers of the response, up to and with the empty line.
+std::string ResponseHead(const Response& response);
+// The bytes that follow the head: the body, framed in chunks of at most piece bytes when chunked.
+std::string ResponseWire(const Response& response, size_t piece);
 
 struct Service {
     Catalogue catalogue;

@@ -122,8 +122,50 @@ TEST_F(StandinService, SwitchesBendOneKindOfAnswer) {
     EXPECT_EQ(http.m_dwDataSize, bytes.size());
 }
 
+TEST_F(StandinService, FaultSwitchesBendTheWireAsAClientSeesIt) {
+    std::string raw("\x01\xff\0junk", 7);
+    ASSERT_TRUE(svc.PrepareFolder());
+    std::ofstream(svc.Folder() + "\\raw.bin", std::ios::binary) << raw;
+    Run({"--chunked", "files", "--length", "fp=3:-4", "--no-length", "fp=4", "--redirect",
+         "fp=5:{self}/files/a.bin", "--raw-answer", "fp=5:" + svc.Folder() + "\\raw.bin"});
+    std::string bytes(5000, 'z');
+    std::ofstream(svc.FilesDir() + "\\a.bin", std::ios::binary) << bytes;
+    Access http;
+    // Chunked: the library takes the coding off.
+    ASSERT_TRUE(http.HttpGetBinary(svc.Url("/files/a.bin").c_str(), nullptr, nullptr));
+    EXPECT_EQ(1, http.m_bHasTransferEncoding);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(http.m_pData), http.m_dwDataSize), bytes);
+    // Four bytes fewer announced than sent: the body ends where the announcement does.
+    ASSERT_TRUE(http.HttpGetText(Page("fp=3&oid=v3_demo").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_strResponse, "1.2.3.4\r\n258");
+    // No length: the close ends the body.
+    ASSERT_TRUE(http.HttpPostText(Page("fp=4&mt=1&nv=01020304").c_str(), nullptr, nullptr));
+    EXPECT_EQ(0, http.m_bHasContentLength);
+    EXPECT_EQ(http.m_strResponse, svc.Base() + "/files/client.exe\r\n");
+    // The redirect wins over the raw answer; the library follows it.
+    ASSERT_TRUE(http.HttpGetBinary(Page("fp=5&oid=v3_demo").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_dwDataSize, bytes.size());
+    EXPECT_EQ(svc.LogLines().size(), 5u) << "the redirect's target is a request of its own";
+}
+
+TEST_F(StandinService, ResetAndRawAnswer) {
+    ASSERT_TRUE(svc.PrepareFolder());
+    std::string raw("\x01\xff\r\nx", 5);
+    std::ofstream(svc.Folder() + "\\raw.bin", std::ios::binary) << raw;
+    Run({"--reset", "files:1000", "--raw-answer", "fp=3:" + svc.Folder() + "\\raw.bin"});
+    std::ofstream(svc.FilesDir() + "\\a.bin", std::ios::binary) << std::string(5000, 'z');
+    Access http;
+    EXPECT_FALSE(http.HttpGetBinary(svc.Url("/files/a.bin").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_dwStatusCode, 200u);
+    EXPECT_LE(http.m_dwDataSize, 1000u) << "no more than the bytes before the reset";
+    ASSERT_TRUE(http.HttpGetText(Page("fp=3&oid=anyone").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_strResponse, raw);
+}
+
 TEST_F(StandinService, RejectsAMalformedSwitch) {
     EXPECT_FALSE(svc.Start(kCatalogue, {"--status", "fp=9:500"}));
+    EXPECT_FALSE(svc.Start(kCatalogue, {"--length", "files:+x"}));
+    EXPECT_FALSE(svc.Start(kCatalogue, {"--chunked", "files:1"}));
 }
 
 // WinINet sends an absolute URI when it goes through a proxy; the stand-in then answers for the
