@@ -1,16 +1,17 @@
 #include "install/InstallerFileName.h"
 
 #include "framework/Text.h"
-#include "util/TextTokenizer.h"
 
 std::string FileNameFromUrl(const std::string& url, const CLeadByteTable& leadBytes) {
-    // The last part is the first one of the reversed text; reversing by characters keeps every
-    // double-byte character whole, so a trail byte equal to "/" is never taken for a separator.
-    CTextTokenizer tokenizer(leadBytes);
-    tokenizer.SetText(ReverseChars(url, leadBytes));
-    std::string token;
-    tokenizer.NextToken(token, "/");
-    return ReverseChars(token, leadBytes);
+    // The text after the last "/" that stands as a character of its own. Walking forward gives
+    // the same name as reversing and tokenising, but a lone lead byte at the end cannot pair up
+    // with the byte before it and pull a "/" into the name.
+    size_t start = 0;
+    for (size_t i = 0; i < url.size(); i += CharLenAt(url, i, leadBytes)) {
+        if (url[i] == '/' && CharLenAt(url, i, leadBytes) == 1)
+            start = i + 1;
+    }
+    return url.substr(start);
 }
 
 namespace {
