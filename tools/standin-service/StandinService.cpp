@@ -157,7 +157,8 @@ Response Service::Answer(const Request& request) const {
     Response r;
     if (o.status != 0) {
         r = Text(o.status, "status " + std::to_string(o.status) + "\r\n");
-    } else if (!o.redirect.empty()) {
+    } else if (!o.redirect.empty() && OriginForm(ReplaceSelf(o.redirect, self)) != origin) {
+        // A request for the target itself is answered as usual, so a redirect never loops.
         r = Text(302, "moved\r\n");
         r.location = ReplaceSelf(o.redirect, self);
     } else if (!o.rawFile.empty()) {

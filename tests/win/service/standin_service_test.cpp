@@ -127,7 +127,8 @@ TEST_F(StandinService, FaultSwitchesBendTheWireAsAClientSeesIt) {
     ASSERT_TRUE(svc.PrepareFolder());
     std::ofstream(svc.Folder() + "\\raw.bin", std::ios::binary) << raw;
     Run({"--chunked", "files", "--length", "fp=3:-4", "--no-length", "fp=4", "--redirect",
-         "fp=5:{self}/files/a.bin", "--raw-answer", "fp=5:" + svc.Folder() + "\\raw.bin"});
+         "fp=5:{self}/files/a.bin", "--redirect", "files:{self}/files/a.bin", "--raw-answer",
+         "fp=5:" + svc.Folder() + "\\raw.bin"});
     std::string bytes(5000, 'z');
     std::ofstream(svc.FilesDir() + "\\a.bin", std::ios::binary) << bytes;
     Access http;
@@ -146,6 +147,9 @@ TEST_F(StandinService, FaultSwitchesBendTheWireAsAClientSeesIt) {
     ASSERT_TRUE(http.HttpGetBinary(Page("fp=5&oid=v3_demo").c_str(), nullptr, nullptr));
     EXPECT_EQ(http.m_dwDataSize, bytes.size());
     EXPECT_EQ(svc.LogLines().size(), 5u) << "the redirect's target is a request of its own";
+    // A redirect of every file answers its own target as usual: no loop.
+    ASSERT_TRUE(http.HttpGetBinary(svc.Url("/files/b.bin").c_str(), nullptr, nullptr));
+    EXPECT_EQ(http.m_dwDataSize, bytes.size());
 }
 
 TEST_F(StandinService, ResetAndRawAnswer) {
