@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include "framework/WinInetApi.h"
+
 #include <utility>
 
 template <class Traits> class CUniqueHandle {
@@ -61,7 +63,7 @@ struct RegKeyTraits {
 struct InternetHandleTraits {
     using Type = HINTERNET;
     static Type Null() { return nullptr; }
-    static void Close(Type h) { ::InternetCloseHandle(h); }
+    static void Close(Type h) { WinInet().InternetCloseHandle(h); }
 };
 
 struct LocalMemTraits {

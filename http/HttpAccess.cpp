@@ -1,5 +1,7 @@
 #include "http/HttpAccess.h"
 
+#include "framework/WinInetApi.h"
+
 #include <wininet.h>
 
 #include <algorithm>
@@ -35,13 +37,13 @@ struct ParsedUrl {
 bool Canonicalize(const std::string& url, std::string& canonical) {
     std::vector<char> buffer(kUrlBufferSize);
     DWORD size = kUrlBufferSize;
-    if (!::InternetCanonicalizeUrlA(url.c_str(), buffer.data(), &size, ICU_BROWSER_MODE)) {
+    if (!WinInet().InternetCanonicalizeUrlA(url.c_str(), buffer.data(), &size, ICU_BROWSER_MODE)) {
         if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0)
             return false;
         // Once more with the size the library asked for (some versions count the zero, some not).
         buffer.assign(size + 1, '\0');
         size = static_cast<DWORD>(buffer.size());
-        if (!::InternetCanonicalizeUrlA(url.c_str(), buffer.data(), &size, ICU_BROWSER_MODE))
+        if (!WinInet().InternetCanonicalizeUrlA(url.c_str(), buffer.data(), &size, ICU_BROWSER_MODE))
             return false;
     }
     canonical.assign(buffer.data(), std::min<size_t>(size, buffer.size()));
@@ -59,7 +61,7 @@ bool Crack(const std::string& url, ParsedUrl& parsed) {
     uc.dwUrlPathLength = kUrlBufferSize;
     uc.lpszExtraInfo = extra.data();
     uc.dwExtraInfoLength = kUrlBufferSize;
-    if (!::InternetCrackUrlA(url.c_str(), 0, 0, &uc))
+    if (!WinInet().InternetCrackUrlA(url.c_str(), 0, 0, &uc))
         return false;
     parsed.scheme = uc.nScheme;
     parsed.host = host.data();
@@ -75,12 +77,12 @@ bool Crack(const std::string& url, ParsedUrl& parsed) {
 // Reads a header as text; false when absent or unreadable.
 bool QueryText(HINTERNET request, DWORD level, std::string& value) {
     DWORD size = 0;
-    if (::HttpQueryInfoA(request, level, nullptr, &size, nullptr) ||
+    if (WinInet().HttpQueryInfoA(request, level, nullptr, &size, nullptr) ||
         ::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
         return false;
     std::vector<char> buffer(size + 1, '\0');
     size = static_cast<DWORD>(buffer.size());
-    if (!::HttpQueryInfoA(request, level, buffer.data(), &size, nullptr))
+    if (!WinInet().HttpQueryInfoA(request, level, buffer.data(), &size, nullptr))
         return false;
     value.assign(buffer.data(), std::min<size_t>(size, buffer.size()));
     value.resize(std::strlen(value.c_str()));
@@ -96,7 +98,7 @@ public:
         if (m_bFailed)
             return false;
         DWORD n = 0;
-        BOOL ok = ::InternetReadFile(m_hRequest, buffer, max, &n);
+        BOOL ok = WinInet().InternetReadFile(m_hRequest, buffer, max, &n);
         received = std::min<DWORD>(n, max);
         if (!ok) {
             // Some library versions fail a read (a time-out) with bytes delivered: keep them and
@@ -217,6 +219,12 @@ bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie
     bool result = false;
     if (!url)
         return result;
+    if (!WinInet().ok) {
+        // No internet library in the system folder: say so instead of failing without a word.
+        m_dwLastError = ERROR_MOD_NOT_FOUND;
+        m_strError = SystemErrorText(ERROR_MOD_NOT_FOUND);
+        return result;
+    }
     const std::string extraCookie = cookie && *cookie ? cookie : "";
     const std::string extraHeaders = headers && *headers ? headers : "";
 
@@ -247,37 +255,41 @@ bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie
         session.EnableStatusCallback();
         if (m_dwConnectTimeout != 0) {
             DWORD timeout = m_dwConnectTimeout;
-            ::InternetSetOptionExA(session.Handle(), INTERNET_OPTION_CONNECT_TIMEOUT, &timeout,
-                                   sizeof timeout, 0);
+            WinInet().InternetSetOptionExA(session.Handle(), INTERNET_OPTION_CONNECT_TIMEOUT, &timeout,
+                                           sizeof timeout, 0);
         }
 
-        CInternetHandle connection(::InternetConnectA(
+        CInternetHandle connection(WinInet().InternetConnectA(
             session.Handle(), parsed.host.c_str(), parsed.port, m_bUseLogin ? m_strUserName.c_str() : nullptr,
             m_bUseLogin ? m_strPassword.c_str() : nullptr, INTERNET_SERVICE_HTTP, 0, 1));
         if (!connection)
             ThrowLastInternetError();
 
-        CInternetHandle request(::HttpOpenRequestA(connection.Get(), method == 0 ? "POST" : "GET",
-                                                   parsed.object.c_str(), "HTTP/1.0", nullptr, nullptr,
-                                                   requestFlags, 1));
+        CInternetHandle request(WinInet().HttpOpenRequestA(connection.Get(), method == 0 ? "POST" : "GET",
+                                                           parsed.object.c_str(), "HTTP/1.0", nullptr,
+                                                           nullptr, requestFlags, 1));
         if (!request)
             ThrowLastInternetError();
 
         DWORD security = 0;
         DWORD securitySize = sizeof security;
-        ::InternetQueryOptionA(request.Get(), INTERNET_OPTION_SECURITY_FLAGS, &security, &securitySize);
+        WinInet().InternetQueryOptionA(request.Get(), INTERNET_OPTION_SECURITY_FLAGS, &security,
+                                       &securitySize);
         security |= kIgnoredCertificateFaults;
-        ::InternetSetOptionA(request.Get(), INTERNET_OPTION_SECURITY_FLAGS, &security, sizeof security);
+        WinInet().InternetSetOptionA(request.Get(), INTERNET_OPTION_SECURITY_FLAGS, &security,
+                                     sizeof security);
 
         // A synchronous read blocks while the server is silent, and the library's own limit may be
         // none at all: silence longer than the longer idle-wait limit fails the read instead. The
         // limit has to be in place before sending, as some library versions take it only then.
         DWORD silence = std::max(m_dwWaitWithLength, m_dwWaitWithoutLength) + http::kIdleWaitMs;
-        ::InternetSetOptionA(request.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &silence, sizeof silence);
+        WinInet().InternetSetOptionA(request.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &silence,
+                                     sizeof silence);
 
         if (!extraHeaders.empty())
-            ::HttpAddRequestHeadersA(request.Get(), extraHeaders.c_str(),
-                                     static_cast<DWORD>(extraHeaders.size()), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+            WinInet().HttpAddRequestHeadersA(request.Get(), extraHeaders.c_str(),
+                                             static_cast<DWORD>(extraHeaders.size()),
+                                             HTTP_ADDREQ_FLAG_ADD_IF_NEW);
 
         const bool keepAlive = m_bKeepAlive != 0;
         std::string sendHeaders;
@@ -289,10 +301,10 @@ bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie
             sendHeaders = http::ComposeGetHeaders(keepAlive, extraCookie);
         }
         const DWORD before = ::GetTickCount();
-        BOOL sent = ::HttpSendRequestA(request.Get(), sendHeaders.empty() ? nullptr : sendHeaders.c_str(),
-                                       static_cast<DWORD>(sendHeaders.size()),
-                                       method == 0 ? const_cast<char*>(body.data()) : nullptr,
-                                       method == 0 ? static_cast<DWORD>(body.size()) : 0);
+        BOOL sent = WinInet().HttpSendRequestA(
+            request.Get(), sendHeaders.empty() ? nullptr : sendHeaders.c_str(),
+            static_cast<DWORD>(sendHeaders.size()), method == 0 ? const_cast<char*>(body.data()) : nullptr,
+            method == 0 ? static_cast<DWORD>(body.size()) : 0);
         const DWORD after = ::GetTickCount();
         m_dwSendTime = http::ElapsedTicks(after, before);
         if (!sent)
@@ -329,8 +341,8 @@ bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie
 int CHttpAccess::QueryServerDate(void* request, SYSTEMTIME* gmt, SYSTEMTIME* local) {
     SYSTEMTIME st{};
     DWORD size = sizeof st;
-    if (!::HttpQueryInfoA(static_cast<HINTERNET>(request), HTTP_QUERY_DATE | HTTP_QUERY_FLAG_SYSTEMTIME, &st,
-                          &size, nullptr))
+    if (!WinInet().HttpQueryInfoA(static_cast<HINTERNET>(request),
+                                  HTTP_QUERY_DATE | HTTP_QUERY_FLAG_SYSTEMTIME, &st, &size, nullptr))
         return 0;
     *gmt = st;
     FILETIME utc{}, localTime{};
@@ -347,15 +359,15 @@ void CHttpAccess::ReadResponseMetadata(void* requestHandle) {
     QueryText(request, HTTP_QUERY_CONTENT_TYPE, m_strContentType);
     DWORD length = 0;
     DWORD size = sizeof length;
-    if (::HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
-                         nullptr))
+    if (WinInet().HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
+                                 nullptr))
         m_dwContentLength = length;
     m_bHasContentLength = HeaderContains(m_strRawHeaders, "Content-Length:");
     m_bHasTransferEncoding = HeaderContains(m_strRawHeaders, "Transfer-Encoding:");
 
     std::vector<char> cookie(kSetCookieBufferSize, '\0');
     DWORD cookieSize = kSetCookieBufferSize;
-    if (::HttpQueryInfoA(request, HTTP_QUERY_SET_COOKIE, cookie.data(), &cookieSize, nullptr)) {
+    if (WinInet().HttpQueryInfoA(request, HTTP_QUERY_SET_COOKIE, cookie.data(), &cookieSize, nullptr)) {
         cookie.back() = '\0';
         m_strCookie = http::CookieFromSetCookie(cookie.data());
     }

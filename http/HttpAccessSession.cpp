@@ -1,5 +1,7 @@
 #include "http/HttpAccessSession.h"
 
+#include "framework/WinInetApi.h"
+
 #include "http/HttpAccess.h"
 #include "http/InternetFailure.h"
 
@@ -11,7 +13,7 @@ thread_local CHttpAccessSession* t_current = nullptr;
 
 CHttpAccessSession::CHttpAccessSession(CHttpAccess* owner, const std::string& agent, DWORD accessType,
                                        const char* proxy, DWORD flags)
-    : m_pOwner(owner), m_hSession(::InternetOpenA(agent.c_str(), accessType, proxy, nullptr, flags)) {
+    : m_pOwner(owner), m_hSession(WinInet().InternetOpenA(agent.c_str(), accessType, proxy, nullptr, flags)) {
     if (!m_hSession)
         ThrowLastInternetError();
     m_pOuter = t_current;
@@ -20,13 +22,14 @@ CHttpAccessSession::CHttpAccessSession(CHttpAccess* owner, const std::string& ag
 
 CHttpAccessSession::~CHttpAccessSession() {
     if (m_bCallbackOn)
-        ::InternetSetStatusCallbackA(m_hSession.Get(), nullptr);
+        WinInet().InternetSetStatusCallbackA(m_hSession.Get(), nullptr);
     m_hSession.Reset();
     t_current = m_pOuter;
 }
 
 void CHttpAccessSession::EnableStatusCallback() {
-    if (::InternetSetStatusCallbackA(m_hSession.Get(), &StatusCallback) == INTERNET_INVALID_STATUS_CALLBACK)
+    if (WinInet().InternetSetStatusCallbackA(m_hSession.Get(), &StatusCallback) ==
+        INTERNET_INVALID_STATUS_CALLBACK)
         ThrowLastInternetError();
     m_bCallbackOn = true;
 }

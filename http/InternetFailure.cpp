@@ -1,5 +1,7 @@
 #include "http/InternetFailure.h"
 
+#include "framework/WinInetApi.h"
+
 #include "framework/Text.h"
 
 namespace {
@@ -20,7 +22,7 @@ void ThrowLastInternetError() {
 }
 
 std::string InternetErrorText(DWORD error) {
-    if (HMODULE wininet = ::GetModuleHandleA("wininet.dll")) {
+    if (HMODULE wininet = WinInet().module) {
         std::string s = FormatFrom(FORMAT_MESSAGE_FROM_HMODULE, wininet, error, 0);
         if (!s.empty())
             return s;
