@@ -61,9 +61,8 @@ void ShowBox(const CMessageBox& box) {
 }
 
 void Shot(const RECT& area, const char* name) {
-    const std::string path = ScreenshotDir() + name;
-    WritePng(CaptureSettled(area), path);
-    std::printf("  screenshot %s\n", path.c_str());
+    WritePng(CaptureSettled(area), ScreenshotDir() + name);
+    std::printf("  screenshot build/screenshots/%s\n", name);
     std::fflush(stdout);
 }
 
@@ -95,7 +94,7 @@ bool BoxShown(CLauncher& app, CMessageBox& box) {
 CMessageBox FollowInstall(demo::CDemoInstall& run) {
     CLauncher& app = run.App();
     const CRemoteWindow status = app.Control(ids::kStatus), bar = app.Control(ids::kProgress);
-    std::string last;
+    std::string last, lastDownload, printed;
     int lastFile = 0;
     bool downloadShot = false, marqueeShot = false;
     const DWORD start = ::GetTickCount();
@@ -108,22 +107,28 @@ CMessageBox FollowInstall(demo::CDemoInstall& run) {
         const std::string text = status.Caption();
         if (text != last) {
             int percent = 0, current = 0, total = 0;
-            if (flow::ParseDownloadText(text, percent, current, total)) {
-                if (current != lastFile || percent == 100)
-                    std::printf("  status: %s\n", Utf8(text).c_str());
-                lastFile = current;
-                if (!downloadShot && percent >= 30 && percent < 90) {
-                    downloadShot = true;
-                    Shot(run.Dialog().WindowRect(), "demo-download.png");
-                }
-            } else {
-                std::printf("  status: %s\n", Utf8(text).c_str());
-                if (!marqueeShot && text.rfind("インストールしています", 0) == 0 &&
-                    (bar.Style() & PBS_MARQUEE)) {
-                    marqueeShot = true;
-                    ::Sleep(500); // the marquee under way
-                    Shot(run.Dialog().WindowRect(), "demo-install.png");
-                }
+            const bool downloading = flow::ParseDownloadText(text, percent, current, total);
+            // A file's download: its first and its last text.
+            if (!lastDownload.empty() && (!downloading || current != lastFile) && lastDownload != printed)
+                std::printf("  status: %s\n", Utf8(lastDownload).c_str());
+            if (!downloading || current != lastFile) {
+                std::printf("  status: %s\n", text.empty() ? "(blank)" : Utf8(text).c_str());
+                printed = text;
+            }
+            lastDownload = downloading ? text : "";
+            lastFile = downloading ? current : 0;
+            if (downloading && !downloadShot && percent >= 30 && percent < 90) {
+                downloadShot = true;
+                Shot(run.Dialog().WindowRect(), "demo-download.png");
+            }
+            if (!downloading && !marqueeShot && text.rfind("インストールしています", 0) == 0 &&
+                (bar.Style() & PBS_MARQUEE)) {
+                marqueeShot = true;
+                ::Sleep(500); // the marquee under way, the installer's window up
+                RECT area = run.Dialog().WindowRect();
+                if (HWND installer = ::FindWindowA(nullptr, "Fake installer"))
+                    area = UnionOf(area, CRemoteWindow(installer).WindowRect());
+                Shot(area, "demo-install.png");
             }
             std::fflush(stdout);
             last = text;
@@ -170,6 +175,17 @@ int RunAuto(const demo::CDemoCatalogue& catalogue) {
     }
     const DWORD code = app.App().WaitForExit();
     std::printf("  PLMOInstApp ended with exit code %lu\n", static_cast<unsigned long>(code));
+    bool recorded = true;
+    for (const demo::CDemoCatalogue::CInstaller& inst : catalogue.installers) {
+        const std::string value = demo::CDemoInstall::InstalledValue(inst.regValue);
+        std::printf("  installed: HKLM\\%s\\%s = %s\n", CInstalledVersions::kKey, inst.regValue.c_str(),
+                    value.c_str());
+        recorded = recorded && value == inst.regData;
+    }
+    if (!recorded) {
+        std::printf("demo failed: the installers did not record the versions of the catalogue\n");
+        return 1;
+    }
     std::printf("Demo install finished successfully.\n");
     return code == 0 ? 0 : 1;
 }

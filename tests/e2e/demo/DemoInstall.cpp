@@ -1,6 +1,7 @@
 #include "tests/e2e/demo/DemoInstall.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -75,6 +76,21 @@ CDemoInstall::CDemoInstall(const CDemoCatalogue& catalogue, DWORD installerMs) :
 
 CDemoInstall::~CDemoInstall() {
     TearDown();
+}
+
+std::string CDemoInstall::InstalledValue(const std::string& name) {
+    char data[256] = {};
+    DWORD size = sizeof data - 1, type = 0;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, CInstalledVersions::kKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "(none)";
+    CRegKey owned;
+    owned.Reset(key);
+    if (::RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return "(none)";
+    return std::string(data, strnlen(data, size));
 }
 
 void CDemoInstall::Start(int dripMs) {

@@ -37,6 +37,8 @@ public:
     // The stand-in (downloads slowed down by dripMs per KiB), then the program.
     void Start(int dripMs);
     int ServicePort() const { return m_service.Port(); }
+    // What the installers recorded under the installed-versions key; "(none)" when nothing.
+    static std::string InstalledValue(const std::string& name);
 
     using CFlowTest::App;
     using CFlowTest::Dialog;
