@@ -24,7 +24,7 @@ test-native:
 	@ctest --preset native --timeout 600
 
 test-win:
-	@tools/session.sh ctest --preset win32 --timeout 900
+	@tools/session.sh tools/test-win.sh
 
 # The end-to-end tier in a 32-bit prefix and with Windows 7 and 10 reported, beside the default.
 test-matrix: setup
