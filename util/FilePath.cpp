@@ -1,6 +1,5 @@
 #include "util/FilePath.h"
 
-
 #include "framework/Handle.h"
 #include "framework/Text.h"
 #include "util/ModulePath.h"

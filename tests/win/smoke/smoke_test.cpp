@@ -1,2 +1,4 @@
 #include <gtest/gtest.h>
-TEST(Dummy, Runs) { SUCCEED(); }
+TEST(Dummy, Runs) {
+    SUCCEED();
+}
