@@ -4,6 +4,7 @@
 
 #include "framework/Text.h"
 #include "install/DownloadOutcome.h"
+#include "install/InstallPhase.h"
 #include "install/InstallerFileName.h"
 #include "util/FileOps.h"
 #include "worker/DownloadWorker.h"
@@ -79,19 +80,13 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
 bool DownloadInstallers(IInstallProgressView& view, HWND dlg, const std::string& tempDir,
                         const std::vector<std::string>& downloadUrls,
                         std::vector<std::string>& installerFiles, std::string& error) {
-    std::string failure;
-    bool ok = true;
-    try {
+    return RunInstallPhase(view, error, [&](std::string& failure) {
         const size_t count = downloadUrls.size();
-        for (size_t i = 0; ok && i < count; ++i)
-            ok = DownloadOne(view, dlg, tempDir, downloadUrls[i], static_cast<int>(i + 1), installerFiles,
-                             failure);
-    } catch (...) {
-        ok = false;
-        failure = "メモリが不足しています。";
-    }
-    view.ResetProgress();
-    if (!ok)
-        error = failure;
-    return ok;
+        for (size_t i = 0; i < count; ++i) {
+            if (!DownloadOne(view, dlg, tempDir, downloadUrls[i], static_cast<int>(i + 1), installerFiles,
+                             failure))
+                return false;
+        }
+        return true;
+    });
 }

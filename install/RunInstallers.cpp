@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/Text.h"
+#include "install/InstallPhase.h"
 #include "install/RemovalRetry.h"
 #include "util/FileOps.h"
 #include "worker/ProcessRunner.h"
@@ -20,9 +21,7 @@ void RemoveInstaller(const std::string& path) {
 
 bool RunInstallers(IInstallProgressView& view, const std::vector<std::string>& installerFiles,
                    const std::vector<std::string>& launchParameters, std::string& error) {
-    std::string failure;
-    bool ok = true;
-    try {
+    return RunInstallPhase(view, error, [&](std::string& failure) {
         CProcessRunner runner;
         const size_t count = installerFiles.size();
         for (size_t i = 0; i < count; ++i) {
@@ -37,16 +36,9 @@ bool RunInstallers(IInstallProgressView& view, const std::vector<std::string>& i
                 // A system without a text for the error still tells the user which file failed.
                 if (failure.empty())
                     failure = text::Format("インストーラを起動できません：%s", file.c_str());
-                ok = false;
-                break;
+                return false;
             }
         }
-    } catch (...) {
-        ok = false;
-        failure = "メモリが不足しています。";
-    }
-    view.ResetProgress();
-    if (!ok)
-        error = failure;
-    return ok;
+        return true;
+    });
 }
