@@ -1,5 +1,7 @@
 // Download cost of HttpGetBinary against the loopback server: wall time against the pacing floor
-// (reads x 10 ms) and the process's peak memory, for growing body sizes.
+// (reads x 10 ms), the CPU time it took and the process's peak memory, for growing body sizes.
+//
+//   http_bench.exe TABLE.tsv OUTDIR
 #include <windows.h>
 #include <psapi.h>
 
@@ -13,6 +15,7 @@
 #include "http/BodyReader.h"
 #include "http/HttpAccess.h"
 #include "tests/win/support/LoopbackServer.h"
+#include "tools/bench/BenchTable.h"
 
 namespace {
 
@@ -47,18 +50,37 @@ double MiB(SIZE_T bytes) {
     return static_cast<double>(bytes) / (1024.0 * 1024.0);
 }
 
+// User and kernel time of this process so far, in milliseconds.
+double CpuMs() {
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0;
+    auto ms = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
+    if (argc < 3) {
+        std::printf("usage: http_bench TABLE.tsv OUTDIR\n");
+        return 2;
+    }
+    const std::string benchmark = "1 download cost";
+    bench::CTable table;
     CLoopbackServer server;
     if (!server.Start()) {
         std::printf("loopback server did not start\n");
+        table.AddFailure(benchmark, "HttpGetBinary", "the loopback server did not start", "");
+        table.AppendTo(argv[1]);
         return 1;
     }
-    FILE* csv = argc > 1 ? std::fopen(argv[1], "wb") : nullptr;
+    FILE* csv = std::fopen((std::string(argv[2]) + "\\http_download.csv").c_str(), "wb");
     if (csv)
-        std::fprintf(csv, "size_mib,wall_ms,reads,floor_ms,ratio,above_floor_pct,engine_pct,sleep_ms,"
+        std::fprintf(csv, "size_mib,wall_ms,reads,floor_ms,ratio,above_floor_pct,engine_pct,sleep_ms,cpu_ms,"
                           "peak_working_set_mib,base_working_set_mib,peak_private_mib,ok\n");
 
     // What one pacing pause costs on this system, to tell the sleeps' own overshoot from the
@@ -69,8 +91,8 @@ int main(int argc, char** argv) {
     const double sleepMs = (Now() - sleepStart) / 200;
 
     const PROCESS_MEMORY_COUNTERS base = Memory();
-    std::printf("%8s %10s %7s %10s %7s %8s %10s %12s %12s\n", "size", "wall ms", "reads", "floor ms", "ratio",
-                "above %", "engine %", "peak ws", "ws - base");
+    std::printf("%8s %10s %7s %10s %7s %8s %10s %8s %12s %12s\n", "size", "wall ms", "reads", "floor ms",
+                "ratio", "above %", "engine %", "cpu ms", "peak ws", "ws - base");
     bool allOk = true;
     double previousWall = 0;
     for (unsigned mib : {1u, 16u, 64u}) {
@@ -81,8 +103,9 @@ int main(int argc, char** argv) {
         server.Enqueue(r);
 
         bool ok;
-        double wall;
+        double wall, cpu;
         unsigned reads;
+        const double cpuStart = CpuMs();
         {
             CCountingAccess h;
             h.SetUserAgent("korvenalis-installapp [pc]");
@@ -91,6 +114,7 @@ int main(int argc, char** argv) {
             ok = h.HttpGetBinary(server.Url("/bench.bin").c_str(), nullptr, nullptr);
             wall = Now() - start;
             reads = h.Reads();
+            cpu = CpuMs() - cpuStart;
             ok = ok && h.m_dwDataSize == size;
             for (DWORD i = 0; ok && i < h.m_dwDataSize; ++i)
                 ok = h.m_pData[i] == PatternByte(i);
@@ -101,15 +125,34 @@ int main(int argc, char** argv) {
         // The engine's share: wall time beyond what the pauses themselves took.
         const double engine = (wall - reads * sleepMs) / floor * 100;
         const double aboveBase = MiB(m.PeakWorkingSetSize) - MiB(base.WorkingSetSize);
-        std::printf("%5u MiB %10.0f %7u %10.0f %7.3f %7.1f%% %9.1f%% %8.1f MiB %8.1f MiB%s\n", mib, wall,
-                    reads, floor, ratio, (ratio - 1) * 100, engine, MiB(m.PeakWorkingSetSize), aboveBase,
-                    ok ? "" : "  BODY WRONG");
-        if (previousWall > 0 && mib == 64)
-            std::printf("          64 MiB / 16 MiB time: %.2f\n", wall / previousWall);
+        std::printf("%5u MiB %10.0f %7u %10.0f %7.3f %7.1f%% %9.1f%% %8.0f %8.1f MiB %8.1f MiB%s\n", mib,
+                    wall, reads, floor, ratio, (ratio - 1) * 100, engine, cpu, MiB(m.PeakWorkingSetSize),
+                    aboveBase, ok ? "" : "  BODY WRONG");
         if (csv)
-            std::fprintf(csv, "%u,%.0f,%u,%.0f,%.4f,%.2f,%.2f,%.3f,%.1f,%.1f,%.1f,%d\n", mib, wall, reads,
-                         floor, ratio, (ratio - 1) * 100, engine, sleepMs, MiB(m.PeakWorkingSetSize),
-                         MiB(base.WorkingSetSize), MiB(m.PeakPagefileUsage), ok ? 1 : 0);
+            std::fprintf(csv, "%u,%.0f,%u,%.0f,%.4f,%.2f,%.2f,%.3f,%.1f,%.1f,%.1f,%.1f,%d\n", mib, wall,
+                         reads, floor, ratio, (ratio - 1) * 100, engine, sleepMs, cpu,
+                         MiB(m.PeakWorkingSetSize), MiB(base.WorkingSetSize), MiB(m.PeakPagefileUsage),
+                         ok ? 1 : 0);
+
+        const std::string label = bench::Format("%u MiB", mib);
+        if (!ok) {
+            table.AddFailure(benchmark, label + ": wall / pacing floor", "the body came back wrong",
+                             "<= 1.05");
+        } else {
+            table.AddAtMost(benchmark, label + ": wall / pacing floor",
+                            bench::Format("%.3f (%.0f ms / %u reads x %u ms = %.0f ms; CPU %.0f ms)", ratio,
+                                          wall, reads, http::kPacingMs, floor, cpu),
+                            ratio, 1.05, "<= 1.05");
+            // The peak of the whole process: it only grows, so each size is held to its own body.
+            table.AddAtMost(benchmark, label + ": peak working set above the start",
+                            bench::Format("%.1f MiB", aboveBase), aboveBase, mib + 8.0,
+                            bench::Format("<= %u MiB (body + 8)", mib + 8));
+        }
+        if (previousWall > 0 && mib == 64) {
+            std::printf("          64 MiB / 16 MiB time: %.2f\n", wall / previousWall);
+            table.AddAtMost(benchmark, "64 MiB time / 16 MiB time",
+                            bench::Format("%.2f", wall / previousWall), wall / previousWall, 4.4, "<= 4.4");
+        }
         previousWall = wall;
         allOk = allOk && ok;
     }
@@ -119,5 +162,7 @@ int main(int argc, char** argv) {
     if (csv)
         std::fclose(csv);
     server.Stop();
+    if (!table.AppendTo(argv[1]))
+        return 1;
     return allOk ? 0 : 1;
 }

@@ -1,0 +1,3 @@
+#pragma once
+#define IDD_FLOOR 100
+#define IDC_FLOOR_TEXT 1001
