@@ -37,4 +37,5 @@ if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
   locale-gen >/dev/null
 fi
+bash "$(dirname "$0")/setup-i386-exec.sh"
 echo "setup: ok"
