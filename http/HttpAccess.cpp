@@ -124,6 +124,38 @@ private:
 
 } // namespace
 
+// Makes the open request handle reachable for CancelRequest while the request runs. Declared
+// after the request handle, so it is gone before that handle closes; a handle the cancelling
+// thread already closed is released instead of closed twice.
+class CActiveRequest {
+public:
+    CActiveRequest(CHttpAccess& owner, CInternetHandle& request) : m_owner(owner), m_request(request) {
+        {
+            CScopedLock lock(m_owner.m_csActiveRequest);
+            m_owner.m_hActiveRequest = m_request.Get();
+            m_owner.m_bActiveRequestClosed = false;
+        }
+        // An abort that came before the handle existed found nothing to close.
+        if (m_owner.IsAbortRequested() == 1)
+            m_owner.CancelRequest();
+    }
+    ~CActiveRequest() {
+        CScopedLock lock(m_owner.m_csActiveRequest);
+        if (m_owner.m_bActiveRequestClosed) {
+            m_request.Release();
+            m_owner.m_bRequestCancelled = true;
+        }
+        m_owner.m_hActiveRequest = nullptr;
+        m_owner.m_bActiveRequestClosed = false;
+    }
+    CActiveRequest(const CActiveRequest&) = delete;
+    CActiveRequest& operator=(const CActiveRequest&) = delete;
+
+private:
+    CHttpAccess& m_owner;
+    CInternetHandle& m_request;
+};
+
 // Connects the transfer loop to the object's fields and hooks. The binary body grows in its own
 // block; the fields point at it while the transfer runs and get the exact block when it ends, on
 // every way out.
@@ -209,6 +241,16 @@ bool CHttpAccess::HttpPostText(const char* url, const char* cookie, const char* 
     return ExecuteRequest(url, 0, cookie, headers, 1);
 }
 
+bool CHttpAccess::CancelRequest() {
+    CScopedLock lock(m_csActiveRequest);
+    if (!m_hActiveRequest || m_bActiveRequestClosed)
+        return false;
+    // Closing the handle is what ends a blocking call of the library on another thread.
+    WinInet().InternetCloseHandle(static_cast<HINTERNET>(m_hActiveRequest));
+    m_bActiveRequestClosed = true;
+    return true;
+}
+
 int CHttpAccess::HeaderContains(const std::string& headerText, const std::string& name) {
     return http::HeaderContains(headerText, name) ? 1 : 0;
 }
@@ -216,6 +258,7 @@ int CHttpAccess::HeaderContains(const std::string& headerText, const std::string
 bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie, const char* headers,
                                  int textMode) {
     ResetResponse();
+    m_bRequestCancelled = false;
     bool result = false;
     if (!url)
         return result;
@@ -270,6 +313,7 @@ bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie
                                                            nullptr, requestFlags, 1));
         if (!request)
             ThrowLastInternetError();
+        CActiveRequest active(*this, request);
 
         DWORD security = 0;
         DWORD securitySize = sizeof security;
@@ -335,6 +379,9 @@ bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie
         m_strError = SystemErrorText(ERROR_NOT_ENOUGH_MEMORY);
         result = false;
     }
+    // A body that was complete when the cancel came still counts as cancelled.
+    if (m_bRequestCancelled)
+        result = false;
     return result;
 }
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/CriticalSection.h"
+
 class CHttpAccessSession;
 
 class CHttpAccess {
@@ -29,6 +31,12 @@ public:
     bool HttpGetText(const char* url, const char* cookie, const char* headers);
     bool HttpGetBinary(const char* url, const char* cookie, const char* headers);
     bool HttpPostText(const char* url, const char* cookie, const char* headers);
+
+    // From any thread: ends the request in progress, whether it is waiting to send, for the
+    // headers or inside a read, so that it fails at once instead of at the receive time-out. A
+    // request that starts later is ended by IsAbortRequested instead. True when a request was
+    // running: its result is then a failure, whatever it had received.
+    bool CancelRequest();
 
     DWORD m_dwStatusCode = 0;
     std::string m_strResponse;
@@ -72,5 +80,13 @@ protected:
                   DWORD waitWithLength, DWORD waitWithoutLength);
 
 private:
+    friend class CActiveRequest;
     void ReadResponseMetadata(void* request);
+
+    // The open request handle while a request runs; the thread that cancels closes it itself,
+    // so the handle is then no longer the request's to close.
+    CCriticalSection m_csActiveRequest;
+    void* m_hActiveRequest = nullptr;
+    bool m_bActiveRequestClosed = false;
+    bool m_bRequestCancelled = false; // the last request was ended by CancelRequest
 };

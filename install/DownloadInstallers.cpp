@@ -8,6 +8,7 @@
 #include "install/InstallerFileName.h"
 #include "util/FileOps.h"
 #include "worker/DownloadWorker.h"
+#include "worker/GivenUpWorkers.h"
 #include "worker/MessagePump.h"
 
 namespace {
@@ -59,17 +60,27 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
     bool ok;
     {
         CRunningWorkerScope running(view, worker.get());
-        while (worker->IsDone() != 1) {
+        // A cancelled transfer writes nothing more, so its thread need not be waited for; the
+        // library may keep it blocked on a silent server until its receive time-out.
+        while (worker->IsDone() != 1 && worker->IsTransferCancelled() != 1) {
             PumpWaitMessages(dlg);
             ::Sleep(kPollMs);
         }
         // The worker posts its progress before it raises the done flag, so the last progress of
         // this file is queued already: show it while it still counts for this file, not the next.
         PumpWaitMessages(dlg);
-        ok = DecideDownloadOutcome(worker->IsAborted(), worker->m_bFailed, worker->m_strError, error);
+        // The result fields are the worker's own until its done flag is up.
+        const bool done = worker->IsDone() == 1;
+        ok = done ? DecideDownloadOutcome(worker->IsAborted(), worker->m_bFailed, worker->m_strError, error)
+                  : DecideDownloadOutcome(1, 1, std::string(), error);
     }
-    worker->Stop(false);
-    worker.reset();
+    if (worker->IsDone() == 1) {
+        worker->Stop(false);
+        worker.reset();
+    } else {
+        worker->Stop(true);
+        KeepUntilDone(std::move(worker));
+    }
     if (ok)
         installerFiles.push_back(path);
     return ok;

@@ -7,6 +7,25 @@
 #include "worker/ProgressHttpAccess.h"
 
 namespace {
+// Publishes the running client to Abort for as long as it lives.
+class CActiveHttp {
+public:
+    CActiveHttp(CHttpAccess*& slot, CCriticalSection& cs, CHttpAccess& http) : m_slot(slot), m_cs(cs) {
+        CScopedLock lock(m_cs);
+        m_slot = &http;
+    }
+    ~CActiveHttp() {
+        CScopedLock lock(m_cs);
+        m_slot = nullptr;
+    }
+    CActiveHttp(const CActiveHttp&) = delete;
+    CActiveHttp& operator=(const CActiveHttp&) = delete;
+
+private:
+    CHttpAccess*& m_slot;
+    CCriticalSection& m_cs;
+};
+
 const char* const kUserAgent = "korvenalis-installapp [pc]";
 const DWORD kReadBlock = 16384;
 } // namespace
@@ -23,8 +42,19 @@ void CDownloadWorker::SetJob(HWND notifyWnd, const std::string& url, const std::
 }
 
 void CDownloadWorker::Abort() {
-    CScopedLock lock(m_csAborted);
-    m_bAborted = 1;
+    {
+        CScopedLock lock(m_csAborted);
+        m_bAborted = 1;
+    }
+    // After the flag, so a transfer that registers its client later sees the flag instead.
+    CScopedLock lock(m_csActiveHttp);
+    if (m_pActiveHttp && m_pActiveHttp->CancelRequest())
+        m_bTransferCancelled = 1;
+}
+
+int CDownloadWorker::IsTransferCancelled() {
+    CScopedLock lock(m_csActiveHttp);
+    return m_bTransferCancelled;
 }
 
 int CDownloadWorker::IsAborted() {
@@ -64,6 +94,7 @@ bool CDownloadWorker::Run() {
 
 bool CDownloadWorker::Download(std::string& error) {
     CProgressHttpAccess http(m_hNotifyWnd, this);
+    const CActiveHttp active(m_pActiveHttp, m_csActiveHttp, http);
     CFilePath file;
     const std::string url = m_strUrl;
     http.SetUserAgent(kUserAgent);

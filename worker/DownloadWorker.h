@@ -10,6 +10,8 @@
 #include "framework/CriticalSection.h"
 #include "worker/WorkerThread.h"
 
+class CHttpAccess;
+
 class CDownloadWorker : public CWorkerThread {
 public:
     CDownloadWorker() = default;
@@ -18,8 +20,13 @@ public:
     // Before Start. notifyWnd receives the progress message; may be null.
     void SetJob(HWND notifyWnd, const std::string& url, const std::string& filePath);
 
+    // From the user-interface thread: flags the run as aborted and ends its transfer at once,
+    // also when the transfer is blocked on a silent server.
     void Abort();
     int IsAborted();
+    // 1 once Abort ended a transfer in progress: the run can no longer write anything, though
+    // the thread may stay blocked in the library until its receive time-out.
+    int IsTransferCancelled();
     int IsDone();
 
     // The one download run: fetches m_strUrl and writes m_strFilePath once the whole body has
@@ -40,6 +47,10 @@ private:
 
     int m_bAborted = 0;
     CCriticalSection m_csAborted;
+    // The client of the running transfer, for Abort to cancel; null outside Download.
+    CHttpAccess* m_pActiveHttp = nullptr;
+    int m_bTransferCancelled = 0;
+    CCriticalSection m_csActiveHttp;
     int m_bDone = 0;
     CCriticalSection m_csDone;
     HWND m_hNotifyWnd = nullptr;

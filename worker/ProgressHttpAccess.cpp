@@ -11,7 +11,8 @@ CProgressHttpAccess::CProgressHttpAccess(HWND notifyWnd, CDownloadWorker* worker
     : m_hNotifyWnd(notifyWnd), m_pWorker(worker) {}
 
 void CProgressHttpAccess::OnProgress(DWORD, DWORD) {
-    if (m_dwContentLength == 0 || !m_hNotifyWnd)
+    // An aborted run may have been given up by the dialog, whose bar already shows the next state.
+    if (m_dwContentLength == 0 || !m_hNotifyWnd || IsAbortRequested() == 1)
         return;
     // Posted, never sent: the worker must not wait for the user interface.
     ::PostMessageA(m_hNotifyWnd, InstDlMessage, static_cast<WPARAM>(m_dwDataSize),

@@ -246,6 +246,8 @@ void CLoopbackServer::HandleConnection(SOCKET s) {
     }
     if (response.dropWithoutAnswer)
         return;
+    if (!Pause(response.pauseBeforeHeadersMs))
+        return;
 
     std::string out = response.statusLine + "\r\n";
     for (const auto& h : response.headers)

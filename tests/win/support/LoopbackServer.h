@@ -43,6 +43,8 @@ struct ScriptedResponse {
     long long closeAfterBodyBytes = -1;
     // After the response, keep the connection open this long (or until Stop) before closing it.
     DWORD holdOpenMs = 0;
+    // Silence between reading the request and sending the status line.
+    DWORD pauseBeforeHeadersMs = 0;
     // Answer nothing and close as soon as the request has been read.
     bool dropWithoutAnswer = false;
 

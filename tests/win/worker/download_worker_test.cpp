@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "framework/Resources.h"
@@ -213,6 +214,92 @@ TEST_F(DownloadWorkerTest, AnAbortStopsTheTransferAndKeepsTheExistingFile) {
     EXPECT_EQ(1, w.m_bFailed);
     EXPECT_EQ(download::RequestFailureText(Frame(), 200, ""), w.m_strError);
     EXPECT_EQ("old contents", ReadFileBytes(folder / "a.exe"));
+}
+
+// An abort while the library is blocked on a silent server. Closing the request ends the blocked
+// call on Windows at once; some library versions only let it return at the receive time-out. Either
+// way the transfer counts as cancelled the moment Abort returns, and nothing it receives afterwards
+// may reach the disk.
+class StalledAbortTest : public DownloadWorkerTest {
+protected:
+    static constexpr DWORD kStallMs = 2000;
+
+    void StartAndWaitUntil(CDownloadWorker& w, const std::function<bool()>& ready) {
+        w.SetJob(wnd, server.Url("/f/a.exe"), folder / "a.exe");
+        ASSERT_TRUE(w.Start(false, 50, THREAD_PRIORITY_ABOVE_NORMAL));
+        for (int i = 0; !ready(); ++i) {
+            ASSERT_LT(i, 1000) << "the transfer never got going";
+            ::Sleep(10);
+        }
+        ::Sleep(200); // the worker is now inside the blocked call
+    }
+    void AbortAndExpectNothingWritten(CDownloadWorker& w) {
+        EXPECT_EQ(0, w.IsTransferCancelled());
+        w.Abort();
+        EXPECT_EQ(1, w.IsTransferCancelled()) << "the running transfer was not cancelled";
+        // The server resumes and completes the body after the abort; it must be thrown away.
+        RunToDoneAfterStart(w);
+        EXPECT_EQ(1, w.IsAborted());
+        EXPECT_EQ(1, w.m_bFailed);
+        EXPECT_FALSE(FileExists(folder / "a.exe"));
+    }
+    void RunToDoneAfterStart(CDownloadWorker& w) {
+        for (int i = 0; w.IsDone() != 1; ++i) {
+            ASSERT_LT(i, 3000) << "the cancelled download never finished";
+            ::Sleep(10);
+        }
+        w.Stop(false);
+    }
+};
+
+TEST_F(StalledAbortTest, AnAbortInsideABlockedReadCancelsAndDiscardsTheRest) {
+    ScriptedResponse r;
+    r.Header("Content-Length: 100000");
+    r.Piece(std::string(20000, 'x')).Piece(std::string(80000, 'y'), kStallMs);
+    server.Enqueue(r);
+    CDownloadWorker w;
+    StartAndWaitUntil(w, [this] {
+        MSG msg;
+        return ::PeekMessageA(&msg, wnd, kProgressMessage, kProgressMessage, PM_REMOVE) != 0;
+    });
+    AbortAndExpectNothingWritten(w);
+    EXPECT_TRUE(TakeProgress().empty()) << "no progress is reported after the abort";
+}
+
+TEST_F(StalledAbortTest, AnAbortWhileWaitingForTheHeadersCancelsTheRequest) {
+    ScriptedResponse r = ScriptedResponse::Ok("late body");
+    r.pauseBeforeHeadersMs = kStallMs;
+    server.Enqueue(r);
+    CDownloadWorker w;
+    StartAndWaitUntil(w, [this] { return server.RequestCount() > 0; });
+    AbortAndExpectNothingWritten(w);
+}
+
+TEST_F(StalledAbortTest, AnAbortBeforeTheRequestOpensEndsItBeforeItIsAnswered) {
+    ScriptedResponse r = ScriptedResponse::Ok("never seen");
+    r.pauseBeforeHeadersMs = 30000;
+    server.SetDefault(r);
+    CDownloadWorker w;
+    w.SetJob(wnd, server.Url("/f/a.exe"), folder / "a.exe");
+    w.Abort();
+    // Nothing was running to cancel: the request ends itself as soon as it opens, long before
+    // the server would answer.
+    EXPECT_EQ(0, w.IsTransferCancelled());
+    const DWORD start = ::GetTickCount();
+    RunToDone(w);
+    EXPECT_LT(::GetTickCount() - start, 10000u);
+    EXPECT_EQ(1, w.IsAborted());
+    EXPECT_EQ(1, w.m_bFailed);
+    EXPECT_FALSE(FileExists(folder / "a.exe"));
+}
+
+TEST_F(StalledAbortTest, AnAbortAfterTheRunCancelsNothing) {
+    server.Enqueue(ScriptedResponse::Ok("body"));
+    CDownloadWorker w;
+    w.SetJob(wnd, server.Url("/f/a.exe"), folder / "a.exe");
+    RunToDone(w);
+    w.Abort();
+    EXPECT_EQ(0, w.IsTransferCancelled());
 }
 
 TEST_F(DownloadWorkerTest, ABodyCutShortNeverCreatesTheFile) {
