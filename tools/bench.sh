@@ -50,7 +50,7 @@ if [ "${PLMO_BENCH_IN_SESSION:-}" = 1 ]; then
             extra=("$(winpath "$out/curl-agent")")
         fi
         status=0
-        timeout 400 wine "$build/bin/$p.exe" "$(winpath "$table")" "$(winpath "$out")" "${extra[@]}" \
+        timeout 900 wine "$build/bin/$p.exe" "$(winpath "$table")" "$(winpath "$out")" "${extra[@]}" \
             >"$out/$p.log" 2>&1 </dev/null || status=$?
         [ -n "$agent" ] && { kill "$agent" 2>/dev/null || true; wait "$agent" 2>/dev/null || true; }
         if [ "$status" != 0 ]; then

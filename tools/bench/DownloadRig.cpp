@@ -21,13 +21,14 @@ const char kCatalogue[] = "catalogue v3_bench = 1.2.3.4\n"
 
 struct BoxSearch {
     HWND owner;
+    bool visibleOnly;
     HWND found;
 };
 
 BOOL CALLBACK FindOwnedBox(HWND hwnd, LPARAM param) {
     auto* s = reinterpret_cast<BoxSearch*>(param);
     char cls[16] = {};
-    if (::GetWindow(hwnd, GW_OWNER) != s->owner || !::IsWindowVisible(hwnd) ||
+    if (::GetWindow(hwnd, GW_OWNER) != s->owner || (s->visibleOnly && !::IsWindowVisible(hwnd)) ||
         !::GetClassNameA(hwnd, cls, sizeof cls) || std::string(cls) != "#32770")
         return TRUE;
     s->found = hwnd;
@@ -110,8 +111,8 @@ bool CDownloadRig::IsDownloading() const {
     return StatusText().compare(0, prefix.size(), prefix) == 0;
 }
 
-CRemoteWindow CDownloadRig::ShownBox() const {
-    BoxSearch s{Dialog().Handle(), nullptr};
+CRemoteWindow CDownloadRig::ShownBox(bool visibleOnly) const {
+    BoxSearch s{Dialog().Handle(), visibleOnly, nullptr};
     ::EnumThreadWindows(Dialog().ThreadId(), FindOwnedBox, reinterpret_cast<LPARAM>(&s));
     return CRemoteWindow(s.found);
 }

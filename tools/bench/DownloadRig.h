@@ -39,9 +39,10 @@ public:
     e2e::CRemoteWindow Control(int id) const { return m_app->Control(id); }
     std::string StatusText() const { return Control(e2e::ids::kStatus).Caption(); }
     bool IsDownloading() const;
-    // A visible message box owned by the dialog, looked for once, without waiting; null when none.
-    // Only the dialog's own thread is searched, so a tight poll costs little.
-    e2e::CRemoteWindow ShownBox() const;
+    // A visible message box owned by the dialog (or with visibleOnly false, one made but perhaps
+    // not shown yet), looked for once, without waiting; null when none. Only the dialog's own
+    // thread is searched, so a tight poll costs little.
+    e2e::CRemoteWindow ShownBox(bool visibleOnly = true) const;
     void Stop();
 
 private:
