@@ -130,14 +130,14 @@ private:
 class CActiveRequest {
 public:
     CActiveRequest(CHttpAccess& owner, CInternetHandle& request) : m_owner(owner), m_request(request) {
-        {
-            CScopedLock lock(m_owner.m_csActiveRequest);
-            m_owner.m_hActiveRequest = m_request.Get();
-            m_owner.m_bActiveRequestClosed = false;
+        CScopedLock lock(m_owner.m_csActiveRequest);
+        m_owner.m_hActiveRequest = m_request.Get();
+        m_owner.m_bActiveRequestClosed = false;
+        // A cancel that came before the handle existed found nothing to close.
+        if (m_owner.m_bCancelPending) {
+            m_owner.m_bCancelPending = false;
+            m_owner.CloseActiveRequest();
         }
-        // An abort that came before the handle existed found nothing to close.
-        if (m_owner.IsAbortRequested() == 1)
-            m_owner.CancelRequest();
     }
     ~CActiveRequest() {
         CScopedLock lock(m_owner.m_csActiveRequest);
@@ -243,12 +243,20 @@ bool CHttpAccess::HttpPostText(const char* url, const char* cookie, const char* 
 
 bool CHttpAccess::CancelRequest() {
     CScopedLock lock(m_csActiveRequest);
-    if (!m_hActiveRequest || m_bActiveRequestClosed)
+    if (!m_hActiveRequest) {
+        m_bCancelPending = true;
         return false;
+    }
+    if (m_bActiveRequestClosed)
+        return false;
+    CloseActiveRequest();
+    return true;
+}
+
+void CHttpAccess::CloseActiveRequest() {
     // Closing the handle is what ends a blocking call of the library on another thread.
     WinInet().InternetCloseHandle(static_cast<HINTERNET>(m_hActiveRequest));
     m_bActiveRequestClosed = true;
-    return true;
 }
 
 int CHttpAccess::HeaderContains(const std::string& headerText, const std::string& name) {

@@ -34,7 +34,7 @@ public:
 
     // From any thread: ends the request in progress, whether it is waiting to send, for the
     // headers or inside a read, so that it fails at once instead of at the receive time-out. A
-    // request that starts later is ended by IsAbortRequested instead. True when a request was
+    // cancel while no request runs ends the next one as soon as it opens. True when a request was
     // running: its result is then a failure, whatever it had received.
     bool CancelRequest();
 
@@ -82,11 +82,13 @@ protected:
 private:
     friend class CActiveRequest;
     void ReadResponseMetadata(void* request);
+    void CloseActiveRequest(); // with m_csActiveRequest held
 
     // The open request handle while a request runs; the thread that cancels closes it itself,
     // so the handle is then no longer the request's to close.
     CCriticalSection m_csActiveRequest;
     void* m_hActiveRequest = nullptr;
     bool m_bActiveRequestClosed = false;
+    bool m_bCancelPending = false;
     bool m_bRequestCancelled = false; // the last request was ended by CancelRequest
 };

@@ -95,6 +95,9 @@ bool CDownloadWorker::Run() {
 bool CDownloadWorker::Download(std::string& error) {
     CProgressHttpAccess http(m_hNotifyWnd, this);
     const CActiveHttp active(m_pActiveHttp, m_csActiveHttp, http);
+    // An abort before the client was published had nothing to cancel.
+    if (IsAborted() == 1)
+        http.CancelRequest();
     CFilePath file;
     const std::string url = m_strUrl;
     http.SetUserAgent(kUserAgent);
