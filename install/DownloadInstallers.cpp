@@ -77,6 +77,10 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
     if (worker->IsDone() == 1) {
         worker->Stop(false);
         worker.reset();
+        // The file is this run's own (an earlier one was removed above) and closed: a write that
+        // failed part-way, on a full disk, left its start, which nobody must take for an installer.
+        if (!ok && IsExistingFile(path))
+            RemoveFile(path);
     } else {
         worker->Stop(true);
         KeepUntilDone(std::move(worker));
