@@ -2,7 +2,9 @@
 // message, no file left half-written or outside the temporary folder, the idle dialog, a good
 // attempt afterwards). The table of all rows is printed at the end.
 #include "tests/e2e/flow/FlowFixture.h"
+#include "tests/e2e/matrix/UnixCommand.h"
 
+#include <commctrl.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -34,6 +36,14 @@ std::string WinInetText(DWORD code) {
     for (size_t p; (p = s.find_first_of("\r\n")) != std::string::npos;)
         s.erase(p, 1);
     return s;
+}
+
+// The system's Japanese text for an error code, as the program's file save message gives it.
+std::string SystemText(DWORD code) {
+    char buffer[2048] = {};
+    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                               MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), buffer, sizeof buffer, nullptr);
+    return std::string(buffer, n);
 }
 
 std::string ToUtf8(const std::string& cp932) {
@@ -480,6 +490,163 @@ TEST_F(Matrix, AbortAfterTheTransfer) {
         EXPECT_EQ(FileSize(ServedPath("setup.exe")), size) << "if the file is there, it is whole";
     }
     GoodAttempt(true);
+}
+
+TEST_F(Matrix, LengthSmallerThanBody) {
+    // The installer with 4096 bytes behind it, announced without them: what the program keeps is
+    // the announced length, or more where the read that reached it carried some of the rest.
+    // Either way the file starts with the whole installer, so it must run.
+    ServeInstaller("setup.exe", {{"WaitMs", "5000"}});
+    const unsigned long long installerSize = FileSize(ServedPath("setup.exe"));
+    std::ofstream(ServedPath("setup.exe"), std::ios::binary | std::ios::app) << std::string(4096, 'S');
+    Begin("Content-Length < body (download)", {"--length", "files:-4096"});
+    AnswerMessageBox(Install("mx"), IDYES);
+    // Every progress shown, until the installer runs and its file can be looked at.
+    const CRemoteWindow status = App().Control(ids::kStatus);
+    const CRemoteWindow progress = App().Control(ids::kProgress);
+    int highest = 0;
+    std::vector<std::string> odd;
+    WaitFor(
+        "the installer to start",
+        [&] {
+            const std::string text = status.Text();
+            int percent = 0, current = 0, total = 0;
+            if (ParseDownloadText(text, percent, current, total))
+                highest = std::max(highest, percent);
+            else if (!text.empty() && text.find("インストールしています") != 0)
+                odd.push_back(text);
+            highest = std::max(highest, static_cast<int>(progress.Send(PBM_GETPOS)));
+            return !InstallerRuns().empty();
+        },
+        90000, 5);
+    EXPECT_LE(highest, 100) << "no progress beyond 100 %";
+    EXPECT_TRUE(odd.empty()) << (odd.empty() ? "" : odd.front());
+    const unsigned long long saved = FileSize(TempPath("setup.exe"));
+    std::printf("note: announced %llu of %llu bytes, saved %llu, highest progress %d %%\n", installerSize,
+                installerSize + 4096, saved, highest);
+    EXPECT_GE(saved, installerSize) << "the announced length is all there";
+    EXPECT_LE(saved, installerSize + 4096);
+    std::ifstream savedFile(TempPath("setup.exe"), std::ios::binary),
+        served(ServedPath("setup.exe"), std::ios::binary);
+    const std::string savedBytes((std::istreambuf_iterator<char>(savedFile)),
+                                 std::istreambuf_iterator<char>());
+    const std::string servedBytes((std::istreambuf_iterator<char>(served)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(servedBytes.compare(0, savedBytes.size(), savedBytes) == 0) << "what was saved is what came";
+    savedFile.close();
+    // The row's attempt is the good one: the program ends after its final box.
+    CMessageBox box = WaitForBox(60000);
+    Table().back().message = Summary(box.text);
+    ExpectBox(box, texts::kDone, BoxIcon::Information, "OK");
+    AnswerMessageBox(box, IDOK);
+    App().App().WaitForExit();
+    EXPECT_EQ(1u, InstallerRuns().size());
+    EXPECT_TRUE(TempFiles().empty()) << "the installer is removed after its run";
+}
+
+TEST_F(Matrix, StallBeforeHeadersOfTheDownload) {
+    Begin("stall before headers (download)", {"--stall-headers", "files"});
+    AnswerMessageBox(Install("mx"), IDYES);
+    const DWORD start = ::GetTickCount();
+    CMessageBox box = WaitForBox(90000);
+    std::printf("note: a download that never answered was given up after %lu ms\n", ::GetTickCount() - start);
+    // As for the catalogue: Wine ends the silent wait with the receive time-out and no status line.
+    const std::string expected =
+        box.text == DownloadFailed(WinInetText(12002)) ? box.text : DownloadFailed(WinInetText(12030));
+    Expect(box, expected, BoxIcon::Warning);
+    ExpectNoDownloadLeft();
+    EXPECT_EQ(std::vector<std::string>{"setup.exe"}, FileRequests());
+    GoodAttempt(true);
+}
+
+// A small tmpfs over the program's temporary folder, mounted from the Unix side (as root only)
+// and confirmed from the Windows side by the folder's size; unmounted again on every way out.
+class CSmallDisk {
+public:
+    static constexpr unsigned long long kBytes = 256 * 1024;
+
+    CSmallDisk(const std::string& folder, const std::string& workDir) : m_folder(folder), m_work(workDir) {}
+    ~CSmallDisk() {
+        std::string ignored;
+        if (m_mounted)
+            Unmount(ignored);
+    }
+    CSmallDisk(const CSmallDisk&) = delete;
+    CSmallDisk& operator=(const CSmallDisk&) = delete;
+
+    // False with why not: not root, no mount, or the folder does not show the small size.
+    bool Mount(std::string& why) {
+        const std::string dir = UnixPath(m_folder);
+        if (dir.empty()) {
+            why = "not under Wine: no tmpfs to mount";
+            return false;
+        }
+        std::string answer;
+        if (!RunUnixScript(
+                m_work + "mount.sh",
+                "if [ \"$(id -u)\" != 0 ]; then echo \"not root\"\n"
+                "else mount -t tmpfs -o size=256k plmo-full \"$(realpath \"$1\")\" && echo mounted\n"
+                "fi",
+                {dir}, 60000, answer) ||
+            answer != "mounted") {
+            why = answer;
+            return false;
+        }
+        m_mounted = true;
+        const unsigned long long total = TotalBytes();
+        if (total > 4 * kBytes) {
+            why = "mounted, but the folder shows " + std::to_string(total) + " bytes";
+            return false;
+        }
+        return true;
+    }
+    bool Unmount(std::string& why) {
+        std::string answer;
+        if (!RunUnixScript(m_work + "umount.sh", "umount \"$(realpath \"$1\")\" && echo unmounted",
+                           {UnixPath(m_folder)}, 60000, answer) ||
+            answer != "unmounted") {
+            why = answer;
+            return false;
+        }
+        m_mounted = false;
+        return TotalBytes() > 4 * kBytes;
+    }
+    unsigned long long TotalBytes() const {
+        ULARGE_INTEGER available{}, total{}, free{};
+        if (!::GetDiskFreeSpaceExA(m_folder.c_str(), &available, &total, &free))
+            return 0;
+        return total.QuadPart;
+    }
+
+private:
+    std::string m_folder, m_work;
+    bool m_mounted = false;
+};
+
+TEST_F(Matrix, DiskFull) {
+    const char row[] = "disk full (temporary folder)";
+    auto disk = std::make_unique<CSmallDisk>(m_tempDir, m_workDir);
+    std::string why;
+    if (!disk->Mount(why)) {
+        disk.reset();
+        Table().push_back({row, "not run: " + why, "?"});
+        GTEST_SKIP() << "no small disk for the temporary folder: " << why;
+    }
+    std::printf("note: the temporary folder now holds %llu bytes\n", disk->TotalBytes());
+    // The installer with padding behind it, twice the size of the disk.
+    ServeInstaller("setup.exe");
+    std::ofstream(ServedPath("setup.exe"), std::ios::binary | std::ios::app)
+        << std::string(2 * CSmallDisk::kBytes - FileSize(ServedPath("setup.exe")), '\0');
+    Begin(row, {});
+    AnswerMessageBox(Install("mx"), IDYES);
+    Expect(WaitForBox(60000), "file save error:" + SystemText(ERROR_DISK_FULL), BoxIcon::Warning);
+    for (const std::string& name : TempFiles())
+        ADD_FAILURE() << "left in the temporary folder: " << name << ", " << FileSize(TempPath(name))
+                      << " of " << FileSize(ServedPath("setup.exe")) << " bytes";
+    EXPECT_TRUE(InstallerRuns().empty()) << "nothing was run";
+    ASSERT_TRUE(disk->Unmount(why)) << "the small disk did not go: " << why;
+    disk.reset();
+    ServeInstaller("setup.exe");
+    GoodAttempt(true, false);
 }
 
 } // namespace
