@@ -1,5 +1,7 @@
 #include "worker/DownloadWorker.h"
 
+#include <memory>
+
 #include "framework/Resources.h"
 #include "ui/resource.h"
 #include "util/FilePath.h"
@@ -31,8 +33,10 @@ const DWORD kReadBlock = 16384;
 } // namespace
 
 CDownloadWorker::~CDownloadWorker() {
-    // The thread must be gone before the locks and strings it uses are.
+    // The threads must be gone before the locks and strings they use are.
     Stop(false);
+    if (m_pCloser)
+        m_pCloser->Wait(INFINITE);
 }
 
 void CDownloadWorker::SetJob(HWND notifyWnd, const std::string& url, const std::string& filePath) {
@@ -46,14 +50,47 @@ void CDownloadWorker::Abort() {
         CScopedLock lock(m_csAborted);
         m_bAborted = 1;
     }
-    // After the flag, so a transfer that registers its client later sees the flag instead.
-    CScopedLock lock(m_csActiveHttp);
-    if (m_pActiveHttp && m_pActiveHttp->CancelRequest())
+    // After the flag, so a transfer that publishes its client later sees the flag instead.
+    {
+        CScopedLock lock(m_csActiveHttp);
+        if (!m_pActiveHttp)
+            return;
+    }
+    {
+        CScopedLock lock(m_csAborted);
+        if (m_bTransferCancelled)
+            return;
         m_bTransferCancelled = 1;
+    }
+    // Closing the request can take long: the library may first read what the server still sends,
+    // to keep the connection. That must not hold up the user interface, so another thread closes.
+    auto closer = std::make_unique<CThread>();
+    if (closer->CreateSuspended(&CDownloadWorker::CloserProc, this, THREAD_PRIORITY_NORMAL) &&
+        closer->Resume()) {
+        m_pCloser = std::move(closer);
+        return;
+    }
+    if (closer->IsValid()) {
+        ::TerminateThread(closer->Handle(), 1); // never ran
+        closer->Wait(INFINITE);
+    }
+    CancelActiveTransfer();
+}
+
+unsigned __stdcall CDownloadWorker::CloserProc(void* param) {
+    static_cast<CDownloadWorker*>(param)->CancelActiveTransfer();
+    return 0;
+}
+
+void CDownloadWorker::CancelActiveTransfer() {
+    // Held throughout, so the client cannot go away while it is being cancelled.
+    CScopedLock lock(m_csActiveHttp);
+    if (m_pActiveHttp)
+        m_pActiveHttp->CancelRequest();
 }
 
 int CDownloadWorker::IsTransferCancelled() {
-    CScopedLock lock(m_csActiveHttp);
+    CScopedLock lock(m_csAborted);
     return m_bTransferCancelled;
 }
 
@@ -94,17 +131,27 @@ bool CDownloadWorker::Run() {
 
 bool CDownloadWorker::Download(std::string& error) {
     CProgressHttpAccess http(m_hNotifyWnd, this);
-    const CActiveHttp active(m_pActiveHttp, m_csActiveHttp, http);
-    // An abort before the client was published had nothing to cancel.
-    if (IsAborted() == 1)
-        http.CancelRequest();
     CFilePath file;
     const std::string url = m_strUrl;
     http.SetUserAgent(kUserAgent);
     http.SetReadBufferSize(kReadBlock);
-    if (!http.HttpGetBinary(url.c_str(), nullptr, nullptr)) {
+    bool received;
+    {
+        const CActiveHttp active(m_pActiveHttp, m_csActiveHttp, http);
+        // An abort before the client was published had nothing to cancel.
+        if (IsAborted() == 1)
+            http.CancelRequest();
+        received = http.HttpGetBinary(url.c_str(), nullptr, nullptr);
+    }
+    if (!received) {
         error = download::RequestFailureText(LoadResString(IDS_ERR_DOWNLOAD), http.m_dwStatusCode,
                                              http.m_strError);
+        return false;
+    }
+    // The client is no longer published, so from here on an abort cancels nothing; one that came
+    // before may have told the user already, so the file must not appear after it.
+    if (IsTransferCancelled() == 1) {
+        error = download::RequestFailureText(LoadResString(IDS_ERR_DOWNLOAD), http.m_dwStatusCode, "");
         return false;
     }
     if (http.m_dwDataSize == 0) {

@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "framework/CriticalSection.h"
+#include "framework/Thread.h"
 #include "worker/WorkerThread.h"
 
 class CHttpAccess;
@@ -42,15 +44,18 @@ protected:
 
 private:
     void SetDone();
+    static unsigned __stdcall CloserProc(void* param);
+    void CancelActiveTransfer();
     // True when the file was written; otherwise error explains why not.
     bool Download(std::string& error);
 
     int m_bAborted = 0;
     CCriticalSection m_csAborted;
-    // The client of the running transfer, for Abort to cancel; null outside Download.
+    int m_bTransferCancelled = 0; // with m_csAborted
+    // The client of the running transfer, for Abort to cancel; null outside the request.
     CHttpAccess* m_pActiveHttp = nullptr;
-    int m_bTransferCancelled = 0;
     CCriticalSection m_csActiveHttp;
+    std::unique_ptr<CThread> m_pCloser;
     int m_bDone = 0;
     CCriticalSection m_csDone;
     HWND m_hNotifyWnd = nullptr;
