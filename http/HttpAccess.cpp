@@ -294,6 +294,10 @@ bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie
         return result;
     if (m_bNoCookies == 1)
         requestFlags |= INTERNET_FLAG_NO_COOKIES;
+    // The session's no-cache flag does not reach its requests in every library version: each
+    // installer was kept a second time in the user's URL cache, outside the temporary folder and
+    // never removed, and an entry another program left could stand in for the service's answer.
+    requestFlags |= INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD;
 
     try {
         // Declared in opening order, so they close request first, then connection, then session.

@@ -2,13 +2,14 @@
 # Benchmarks under Wine (make bench builds build/win32 first): one table of every figure with its
 # goal beside it and a verdict, also written as build/bench/bench.csv, next to each program's own
 # samples and log under build/bench/. Timings never fail the run; a benchmark that could not take
-# its figure shows as missed with the reason. PLMO_BENCH_BUILD picks another build directory.
+# its figure shows as missed with the reason. PLMO_BENCH_BUILD picks another build directory;
+# PLMO_BENCH_ONLY="net_bench ..." runs only those programs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${PLMO_BENCH_BUILD:-$root/build/win32}
 out=$root/build/bench
 table=$out/bench.tsv
-programs=(http_bench net_bench ui_bench startup_bench)
+read -r -a programs <<<"${PLMO_BENCH_ONLY:-http_bench net_bench ui_bench startup_bench}"
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 

@@ -1,25 +1,12 @@
 #include "tools/bench/CurlAgent.h"
 
+#include "tests/e2e/driver/TextFile.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
 namespace bench {
-
-namespace {
-
-std::vector<std::string> ReadLines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-} // namespace
 
 bool CCurlAgent::Run(const std::vector<std::string>& args, std::vector<std::string>& lines,
                      std::string& error, DWORD timeoutMs) {
@@ -54,7 +41,7 @@ bool CCurlAgent::Run(const std::vector<std::string>& args, std::vector<std::stri
         }
         ::Sleep(5);
     }
-    std::vector<std::string> all = ReadLines(answer);
+    std::vector<std::string> all = e2e::ReadLines(answer);
     ::DeleteFileA(answer.c_str());
     ::DeleteFileA(request.c_str());
     if (all.empty() || all[0] != "ok") {

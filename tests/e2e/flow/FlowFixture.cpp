@@ -1,5 +1,7 @@
 #include "tests/e2e/flow/FlowFixture.h"
 
+#include "tests/e2e/driver/TextFile.h"
+
 #include <winsock2.h>
 
 #include <commctrl.h>
@@ -62,17 +64,6 @@ std::vector<std::string> SplitTabs(const std::string& line) {
             return fields;
         start = tab + 1;
     }
-}
-
-std::vector<std::string> ReadLines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 std::string OwnTempDir() {
@@ -325,7 +316,7 @@ std::vector<std::string> CFlowTest::FileRequests() const {
 std::vector<CInstallerRun> CFlowTest::InstallerRuns() const {
     std::vector<CInstallerRun> runs;
     std::vector<std::pair<std::string, size_t>> byPid;
-    for (const std::string& line : ReadLines(m_workDir + "installers.log")) {
+    for (const std::string& line : e2e::ReadLines(m_workDir + "installers.log")) {
         const std::vector<std::string> f = SplitTabs(line);
         if (f.size() >= 5 && f[0] == "start") {
             CInstallerRun run;
