@@ -6,6 +6,7 @@
 #include "install/InstallPhase.h"
 #include "install/RemovalRetry.h"
 #include "util/FileOps.h"
+#include "worker/MessagePump.h"
 #include "worker/ProcessRunner.h"
 
 namespace {
@@ -13,8 +14,10 @@ namespace {
 const DWORD kRemovalPauseMs = 1000;
 
 void RemoveInstaller(const std::string& path) {
+    // The pause after each removal gives a finished installer's helpers time to let go of the
+    // file; the dialog keeps painting through it, as it does while the installer runs.
     RemoveWithRetries([&] { return IsExistingFile(path) == 1; }, [&] { RemoveFile(path); },
-                      [] { ::Sleep(kRemovalPauseMs); });
+                      [] { PumpingPause(kRemovalPauseMs, nullptr); });
 }
 
 } // namespace

@@ -28,3 +28,14 @@ bool PumpWaitMessages(HWND filter) {
     }
     return true;
 }
+
+void PumpingPause(DWORD ms, HWND filter) {
+    const DWORD kSliceMs = 50;
+    for (DWORD slept = 0; slept < ms;) {
+        PumpWaitMessages(filter);
+        const DWORD slice = ms - slept < kSliceMs ? ms - slept : kSliceMs;
+        ::Sleep(slice);
+        slept += slice;
+    }
+    PumpWaitMessages(filter);
+}

@@ -11,3 +11,7 @@ bool PumpWaitMessages(HWND filter);
 
 // True for the messages PumpWaitMessages never dispatches.
 bool IsClosingMessage(UINT message, WPARAM wParam);
+
+// Sleeps ms in all, in slices of at most 50 ms with a pass of PumpWaitMessages before each, so that
+// a pause the run must keep does not freeze the dialog.
+void PumpingPause(DWORD ms, HWND filter);

@@ -4,6 +4,7 @@
 //
 //   net_bench.exe TABLE.tsv OUTDIR CURL-AGENT-FOLDER
 #include <windows.h>
+#include <wininet.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -35,34 +36,84 @@ const char kCatalogue[] = "catalogue v3_bench = 1.2.3.4\n"
 
 // Both sides' samples of one comparison, taken in rounds of perRound each, the side that goes
 // first changing every round so that neither always meets a warmer system.
+// A third side, where given: the same request made with the bare library calls, which tells the
+// engine's own cost from the library's.
 struct CComparison {
-    std::vector<double> ours, curl;
+    std::vector<double> ours, curl, bare;
     std::string error;
 };
 
-CComparison Compare(int rounds, int perRound, const std::function<bool(double&, std::string&)>& oneOfOurs,
-                    const std::function<bool(int, std::vector<double>&, std::string&)>& curlBatch) {
+using OneRequest = std::function<bool(double&, std::string&)>;
+
+CComparison Compare(int rounds, int perRound, const OneRequest& oneOfOurs,
+                    const std::function<bool(int, std::vector<double>&, std::string&)>& curlBatch,
+                    const OneRequest& oneBare = nullptr) {
     CComparison c;
+    auto batch = [&](const OneRequest& one, std::vector<double>& into, int n) {
+        for (int i = 0; i < n; ++i) {
+            double ms = 0;
+            if (!one(ms, c.error))
+                return false;
+            into.push_back(ms);
+        }
+        return true;
+    };
     // One of each first, unmeasured: the first request of a process loads the library.
-    double ignored;
-    std::vector<double> ignoredCurl;
-    if (!oneOfOurs(ignored, c.error) || !curlBatch(1, ignoredCurl, c.error))
+    std::vector<double> ignored;
+    if (!batch(oneOfOurs, ignored, 1) || !curlBatch(1, ignored, c.error) || (oneBare && !batch(oneBare, ignored, 1)))
         return c;
+    const int sides = oneBare ? 3 : 2;
     for (int r = 0; r < rounds; ++r) {
-        for (int side = 0; side < 2; ++side) {
-            if ((side == 0) == (r % 2 == 0)) {
-                for (int i = 0; i < perRound; ++i) {
-                    double ms = 0;
-                    if (!oneOfOurs(ms, c.error))
-                        return c;
-                    c.ours.push_back(ms);
-                }
-            } else if (!curlBatch(perRound, c.curl, c.error)) {
+        for (int side = 0; side < sides; ++side) {
+            const int which = (side + r) % sides;
+            const bool ok = which == 0   ? batch(oneOfOurs, c.ours, perRound)
+                            : which == 1 ? curlBatch(perRound, c.curl, c.error)
+                                         : batch(oneBare, c.bare, perRound);
+            if (!ok)
                 return c;
-            }
         }
     }
     return c;
+}
+
+// The GET as the engine makes it (same flags, protocol and read block), without the engine.
+bool BareLibraryGet(const std::string& url, DWORD block, uint32_t expected, double& ms, std::string& error) {
+    char host[256] = {}, path[1024] = {};
+    URL_COMPONENTSA parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof host;
+    parts.lpszUrlPath = path;
+    parts.dwUrlPathLength = sizeof path;
+    if (!::InternetCrackUrlA(url.c_str(), 0, 0, &parts)) {
+        error = "cannot crack " + url;
+        return false;
+    }
+    std::vector<char> buffer(block);
+    uint32_t total = 0;
+    const double start = NowMs();
+    HINTERNET session = ::InternetOpenA(service::kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr,
+                                        INTERNET_FLAG_NO_CACHE_WRITE);
+    HINTERNET connection =
+        ::InternetConnectA(session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 1);
+    HINTERNET request = ::HttpOpenRequestA(connection, "GET", path, "HTTP/1.0", nullptr, nullptr,
+                                           INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_COOKIES |
+                                               INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD,
+                                           1);
+    if (request && ::HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
+        DWORD n = 0;
+        while (::InternetReadFile(request, buffer.data(), block - 1, &n) && n > 0)
+            total += n;
+    }
+    ::InternetCloseHandle(request);
+    ::InternetCloseHandle(connection);
+    ::InternetCloseHandle(session);
+    ms = NowMs() - start;
+    if (total != expected) {
+        error = "the bare library GET gave " + std::to_string(total) + " bytes";
+        return false;
+    }
+    return true;
 }
 
 void Report(CTable& table, const std::string& benchmark, const std::string& what, const CComparison& c,
@@ -85,11 +136,21 @@ void Report(CTable& table, const std::string& benchmark, const std::string& what
                      Percentile(c.curl, 0), Max(c.curl), speed(curl).c_str()));
     table.AddAtMost(benchmark, what + ": CHttpAccess / curl", Format("%.2f", ours / curl), ours / curl, 1.5,
                     "<= 1.5");
+    if (!c.bare.empty()) {
+        const double bare = Median(c.bare);
+        table.Add(benchmark, what + ": bare library calls median",
+                  Format("%.2f ms (n=%u, min %.2f, max %.2f%s)", bare, static_cast<unsigned>(c.bare.size()),
+                         Percentile(c.bare, 0), Max(c.bare), speed(bare).c_str()));
+        table.Add(benchmark, what + ": CHttpAccess / bare library, bare library / curl",
+                  Format("%.2f, %.2f", ours / bare, bare / curl));
+    }
     if (csv) {
         for (unsigned i = 0; i < c.ours.size(); ++i)
             std::fprintf(csv, "%s,CHttpAccess,%u,%.3f\n", csvName, i, c.ours[i]);
         for (unsigned i = 0; i < c.curl.size(); ++i)
             std::fprintf(csv, "%s,curl,%u,%.3f\n", csvName, i, c.curl[i]);
+        for (unsigned i = 0; i < c.bare.size(); ++i)
+            std::fprintf(csv, "%s,bare,%u,%.3f\n", csvName, i, c.bare[i]);
     }
 }
 
@@ -127,7 +188,8 @@ void SmallBody(CTable& table, CCurlAgent& agent, FILE* csv) {
     auto curl = [&](int n, std::vector<double>& ms, std::string& error) {
         return CurlTimes(agent, request, n, ms, error);
     };
-    Report(table, benchmark, "200000 B GET", Compare(6, 5, ours, curl), csv, "small_body", kSmallBody);
+    auto bare = [&](double& ms, std::string& error) { return BareLibraryGet(url, kReadBlock, kSmallBody, ms, error); };
+    Report(table, benchmark, "200000 B GET", Compare(10, 5, ours, curl, bare), csv, "small_body", kSmallBody);
     server.Stop();
 }
 

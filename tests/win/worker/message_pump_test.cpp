@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 #include "tests/win/worker/FakeInstallerSetup.h"
@@ -159,3 +160,18 @@ TEST_F(WaitPumpTest, AWaitWithAnotherPumpFlagDispatchesNothing) {
 }
 
 } // namespace
+
+TEST_F(MessagePumpTest, APauseKeepsDispatchingAndLastsItsWholeLength) {
+    const HWND target = wnd;
+    std::thread poster([target] {
+        ::Sleep(200);
+        ::PostMessageA(target, WM_APP + 7, 0, 0);
+    });
+    const DWORD start = ::GetTickCount();
+    PumpingPause(1000, nullptr);
+    const DWORD took = ::GetTickCount() - start;
+    poster.join();
+    EXPECT_EQ(std::vector<UINT>{WM_APP + 7}, dispatched);
+    // The next installer must not start within a second of the removal; one tick of slack.
+    EXPECT_GE(took, 1000u - 16u);
+}
