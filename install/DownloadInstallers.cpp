@@ -64,6 +64,9 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
         // library may keep it blocked on a silent server until its receive time-out.
         while (worker->IsDone() != 1 && worker->IsTransferCancelled() != 1) {
             PumpWaitMessages(dlg);
+            // An abort this pass dispatched ends the wait now, not one poll slice later.
+            if (worker->IsTransferCancelled() == 1)
+                break;
             ::Sleep(kPollMs);
         }
         // The worker posts its progress before it raises the done flag, so the last progress of
