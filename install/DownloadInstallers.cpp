@@ -13,8 +13,6 @@
 
 namespace {
 
-const DWORD kPollMs = 50;
-
 // Keeps the view's worker pointer valid: cleared on every way out, before the worker goes.
 class CRunningWorkerScope {
 public:
@@ -61,13 +59,13 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
     {
         CRunningWorkerScope running(view, worker.get());
         // A cancelled transfer writes nothing more, so its thread need not be waited for; the
-        // library may keep it blocked on a silent server until its receive time-out.
-        while (worker->IsDone() != 1 && worker->IsTransferCancelled() != 1) {
+        // library may keep it blocked on a silent server until its receive time-out. The abort
+        // comes through the pass's dispatch: asking right after it ends the wait a slice sooner.
+        while (worker->IsDone() != 1) {
             PumpWaitMessages(dlg);
-            // An abort this pass dispatched ends the wait now, not one poll slice later.
             if (worker->IsTransferCancelled() == 1)
                 break;
-            ::Sleep(kPollMs);
+            ::Sleep(kPumpSliceMs);
         }
         // The worker posts its progress before it raises the done flag, so the last progress of
         // this file is queued already: show it while it still counts for this file, not the next.

@@ -30,10 +30,9 @@ bool PumpWaitMessages(HWND filter) {
 }
 
 void PumpingPause(DWORD ms, HWND filter) {
-    const DWORD kSliceMs = 50;
     for (DWORD slept = 0; slept < ms;) {
         PumpWaitMessages(filter);
-        const DWORD slice = ms - slept < kSliceMs ? ms - slept : kSliceMs;
+        const DWORD slice = ms - slept < kPumpSliceMs ? ms - slept : kPumpSliceMs;
         ::Sleep(slice);
         slept += slice;
     }

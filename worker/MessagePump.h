@@ -4,6 +4,11 @@
 
 #include <windows.h>
 
+// The slice of the user-interface thread's long waits (the download poll, the installer wait, the
+// pause after a removal): how late it notices the end of what it waits for, and how long its
+// messages wait between passes.
+constexpr DWORD kPumpSliceMs = 50;
+
 // Dispatches what is queued for filter (null: every window of the calling thread). True when the
 // queue was emptied, false when it stopped at WM_CLOSE, WM_DESTROY, WM_QUIT or SC_CLOSE, which
 // stays queued.
@@ -12,6 +17,6 @@ bool PumpWaitMessages(HWND filter);
 // True for the messages PumpWaitMessages never dispatches.
 bool IsClosingMessage(UINT message, WPARAM wParam);
 
-// Sleeps ms in all, in slices of at most 50 ms with a pass of PumpWaitMessages before each, so that
+// Sleeps ms in all, in slices of at most kPumpSliceMs with a pass of PumpWaitMessages before each, so that
 // a pause the run must keep does not freeze the dialog.
 void PumpingPause(DWORD ms, HWND filter);

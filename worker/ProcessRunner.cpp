@@ -59,7 +59,7 @@ bool CProcessRunner::RunAndWait(const std::string& file, const std::string& para
     if (!process)
         return true;
     for (;;) {
-        DWORD r = ::WaitForSingleObject(process.Get(), 50);
+        DWORD r = ::WaitForSingleObject(process.Get(), kPumpSliceMs);
         if (r == WAIT_OBJECT_0 || r == WAIT_FAILED)
             break;
         if (pumpFlag == 1)

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handle.h"
 #include "http/BodyReader.h"
 #include "http/HttpAccess.h"
 #include "service/ServiceQueries.h"
@@ -34,10 +35,10 @@ static_assert(kSmallBody < http::kPacedLength, "the small body must stay unpaced
 const char kCatalogue[] = "catalogue v3_bench = 1.2.3.4\n"
                           "download 1 01020304 = {self}/files/setup.exe\n";
 
-// Both sides' samples of one comparison, taken in rounds of perRound each, the side that goes
-// first changing every round so that neither always meets a warmer system.
-// A third side, where given: the same request made with the bare library calls, which tells the
-// engine's own cost from the library's.
+// The samples of one comparison, taken in rounds of perRound each, the side that goes first
+// changing every round so that none always meets a warmer system. A third side, where given: the
+// same request made with the bare library calls, which tells the engine's own cost from the
+// library's.
 struct CComparison {
     std::vector<double> ours, curl, bare;
     std::string error;
@@ -92,22 +93,22 @@ bool BareLibraryGet(const std::string& url, DWORD block, uint32_t expected, doub
     std::vector<char> buffer(block);
     uint32_t total = 0;
     const double start = NowMs();
-    HINTERNET session = ::InternetOpenA(service::kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr,
-                                        INTERNET_FLAG_NO_CACHE_WRITE);
-    HINTERNET connection =
-        ::InternetConnectA(session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 1);
-    HINTERNET request = ::HttpOpenRequestA(connection, "GET", path, "HTTP/1.0", nullptr, nullptr,
-                                           INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_COOKIES |
-                                               INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD,
-                                           1);
-    if (request && ::HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
-        DWORD n = 0;
-        while (::InternetReadFile(request, buffer.data(), block - 1, &n) && n > 0)
-            total += n;
+    {
+        // Closed before the clock stops, as the engine's are.
+        CInternetHandle session(::InternetOpenA(service::kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
+                                                nullptr, INTERNET_FLAG_NO_CACHE_WRITE));
+        CInternetHandle connection(::InternetConnectA(session.Get(), host, parts.nPort, nullptr, nullptr,
+                                                      INTERNET_SERVICE_HTTP, 0, 1));
+        CInternetHandle request(::HttpOpenRequestA(connection.Get(), "GET", path, "HTTP/1.0", nullptr, nullptr,
+                                                   INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_COOKIES |
+                                                       INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD,
+                                                   1));
+        if (request && ::HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) {
+            DWORD n = 0;
+            while (::InternetReadFile(request.Get(), buffer.data(), block - 1, &n) && n > 0)
+                total += n;
+        }
     }
-    ::InternetCloseHandle(request);
-    ::InternetCloseHandle(connection);
-    ::InternetCloseHandle(session);
     ms = NowMs() - start;
     if (total != expected) {
         error = "the bare library GET gave " + std::to_string(total) + " bytes";

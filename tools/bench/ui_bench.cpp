@@ -36,7 +36,7 @@ void Responsiveness(CTable& table, FILE* csv) {
     std::vector<double> samples, at; // answer times, and when each was asked from the start
     double downloadMs = 0;
     // The answer that came after the download had ended belongs to the next phase: the dialog
-    // starts the first installer through the shell, on its own thread, before it answers again.
+    // has moved on to the installers before it answers again.
     double handover = -1;
     try {
         CDownloadRig rig;

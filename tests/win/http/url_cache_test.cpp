@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "framework/Handle.h"
 #include "tests/win/http/HttpTestSupport.h"
 #include "tests/win/support/LoopbackServer.h"
 
@@ -23,15 +24,12 @@ bool IsCached(const std::string& url) {
 // What a browser or any other program of the library does with its defaults: it keeps the answer.
 std::string GetWithTheLibraryDefaults(const std::string& url) {
     std::string body;
-    HINTERNET session = ::InternetOpenA("other program", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    if (HINTERNET file = ::InternetOpenUrlA(session, url.c_str(), nullptr, 0, 0, 0)) {
-        char block[256];
-        DWORD n = 0;
-        while (::InternetReadFile(file, block, sizeof block, &n) && n > 0)
-            body.append(block, n);
-        ::InternetCloseHandle(file);
-    }
-    ::InternetCloseHandle(session);
+    CInternetHandle session(::InternetOpenA("other program", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    CInternetHandle file(::InternetOpenUrlA(session.Get(), url.c_str(), nullptr, 0, 0, 0));
+    char block[256];
+    DWORD n = 0;
+    while (file && ::InternetReadFile(file.Get(), block, sizeof block, &n) && n > 0)
+        body.append(block, n);
     return body;
 }
 
