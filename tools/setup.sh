@@ -24,7 +24,13 @@ if [ ${#need[@]} -gt 0 ]; then
   fi
   echo "setup: installing ${need[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
+  # A mirror caught mid-sync fails one index now and then; retry, and go on with the lists that did
+  # arrive, since the packages we need rarely live only in the one that failed.
+  for try in 1 2 3; do
+    apt-get update -qq && break
+    [ "$try" = 3 ] && echo "setup: apt-get update failed three times; trying with the lists it has" >&2
+    sleep 5
+  done
   apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
