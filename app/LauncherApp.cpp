@@ -3,6 +3,7 @@
 #include "app/SingleInstance.h"
 #include "ui/LauncherDlg.h"
 #include "util/FilePath.h"
+#include "worker/GivenUpWorkers.h"
 
 CLauncherApp theApp;
 
@@ -22,5 +23,8 @@ bool CLauncherApp::InitInstance() {
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;
+    // A download given up on a silent server may still be inside the internet library, which the
+    // statics' destruction unloads.
+    JoinGivenUpWorkers();
     return false;
 }

@@ -124,29 +124,22 @@ private:
 
 } // namespace
 
-// Makes the open request handle reachable for CancelRequest while the request runs. Declared
-// after the request handle, so it is gone before that handle closes; a handle the cancelling
-// thread already closed is released instead of closed twice.
+// Offers the open request handle to the subclass for as long as the request runs. Declared
+// after the request handle, so it is gone before that handle closes; a handle another thread
+// took over is released instead of closed twice.
 class CActiveRequest {
 public:
     CActiveRequest(CHttpAccess& owner, CInternetHandle& request) : m_owner(owner), m_request(request) {
-        CScopedLock lock(m_owner.m_csActiveRequest);
-        m_owner.m_hActiveRequest = m_request.Get();
-        m_owner.m_bActiveRequestClosed = false;
-        // A cancel that came before the handle existed found nothing to close.
-        if (m_owner.m_bCancelPending) {
-            m_owner.m_bCancelPending = false;
-            m_owner.CloseActiveRequest();
+        if (!m_owner.OnRequestOpened(m_request.Get())) {
+            m_owner.m_bRequestCancelled = true;
+            throw CInternetFailure(ERROR_INTERNET_OPERATION_CANCELLED);
         }
     }
     ~CActiveRequest() {
-        CScopedLock lock(m_owner.m_csActiveRequest);
-        if (m_owner.m_bActiveRequestClosed) {
+        if (!m_owner.OnRequestClosing(m_request.Get())) {
             m_request.Release();
             m_owner.m_bRequestCancelled = true;
         }
-        m_owner.m_hActiveRequest = nullptr;
-        m_owner.m_bActiveRequestClosed = false;
     }
     CActiveRequest(const CActiveRequest&) = delete;
     CActiveRequest& operator=(const CActiveRequest&) = delete;
@@ -199,6 +192,12 @@ void CHttpAccess::OnProgress(DWORD, DWORD) {}
 int CHttpAccess::IsAbortRequested() {
     return 0;
 }
+bool CHttpAccess::OnRequestOpened(void*) {
+    return true;
+}
+bool CHttpAccess::OnRequestClosing(void*) {
+    return true;
+}
 
 void CHttpAccess::SetUserAgent(const std::string& agent) {
     m_strUserAgent = agent;
@@ -239,24 +238,6 @@ bool CHttpAccess::HttpGetBinary(const char* url, const char* cookie, const char*
 
 bool CHttpAccess::HttpPostText(const char* url, const char* cookie, const char* headers) {
     return ExecuteRequest(url, 0, cookie, headers, 1);
-}
-
-bool CHttpAccess::CancelRequest() {
-    CScopedLock lock(m_csActiveRequest);
-    if (!m_hActiveRequest) {
-        m_bCancelPending = true;
-        return false;
-    }
-    if (m_bActiveRequestClosed)
-        return false;
-    CloseActiveRequest();
-    return true;
-}
-
-void CHttpAccess::CloseActiveRequest() {
-    // Closing the handle is what ends a blocking call of the library on another thread.
-    WinInet().InternetCloseHandle(static_cast<HINTERNET>(m_hActiveRequest));
-    m_bActiveRequestClosed = true;
 }
 
 int CHttpAccess::HeaderContains(const std::string& headerText, const std::string& name) {

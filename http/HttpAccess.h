@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/CriticalSection.h"
-
 class CHttpAccessSession;
 
 class CHttpAccess {
@@ -22,6 +20,12 @@ public:
     virtual void OnStatus(DWORD_PTR context, DWORD status, LPVOID info, DWORD infoLength);
     virtual void OnProgress(DWORD received, DWORD contentLength);
     virtual int IsAbortRequested();
+    // request is the open request handle, for another thread to close: that is what ends a call
+    // the library keeps blocked on a silent server. False ends the request at once.
+    virtual bool OnRequestOpened(void* request);
+    // Before the request handle is closed. False: another thread took it and closes it; the
+    // request then counts as cancelled, whatever it had received.
+    virtual bool OnRequestClosing(void* request);
 
     void SetUserAgent(const std::string& agent);
     void SetReadBufferSize(DWORD bytes); // at most 1 MiB; a larger value is ignored
@@ -31,12 +35,6 @@ public:
     bool HttpGetText(const char* url, const char* cookie, const char* headers);
     bool HttpGetBinary(const char* url, const char* cookie, const char* headers);
     bool HttpPostText(const char* url, const char* cookie, const char* headers);
-
-    // From any thread: ends the request in progress, whether it is waiting to send, for the
-    // headers or inside a read, so that it fails at once instead of at the receive time-out. A
-    // cancel while no request runs ends the next one as soon as it opens. True when a request was
-    // running: its result is then a failure, whatever it had received.
-    bool CancelRequest();
 
     DWORD m_dwStatusCode = 0;
     std::string m_strResponse;
@@ -82,13 +80,6 @@ protected:
 private:
     friend class CActiveRequest;
     void ReadResponseMetadata(void* request);
-    void CloseActiveRequest(); // with m_csActiveRequest held
 
-    // The open request handle while a request runs; the thread that cancels closes it itself,
-    // so the handle is then no longer the request's to close.
-    CCriticalSection m_csActiveRequest;
-    void* m_hActiveRequest = nullptr;
-    bool m_bActiveRequestClosed = false;
-    bool m_bCancelPending = false;
-    bool m_bRequestCancelled = false; // the last request was ended by CancelRequest
+    bool m_bRequestCancelled = false; // the last request was ended from outside
 };

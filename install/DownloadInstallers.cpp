@@ -10,6 +10,7 @@
 #include "worker/DownloadWorker.h"
 #include "worker/GivenUpWorkers.h"
 #include "worker/MessagePump.h"
+#include "worker/ProgressHttpAccess.h"
 
 namespace {
 
@@ -50,6 +51,14 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
     // destructor waits for the thread).
     auto worker = std::make_unique<CDownloadWorker>();
     worker->SetJob(dlg, url, path);
+    if (GivenUpWorkerCount() != 0) {
+        // A download the user gave up may still be inside the library: never two at once. The
+        // abort button reaches the new worker meanwhile and ends this wait.
+        CRunningWorkerScope waiting(view, worker.get());
+        WaitForGivenUpWorkers(dlg, [&] { return worker->IsAborted() == 1; });
+    }
+    if (worker->IsAborted() == 1)
+        return DecideDownloadOutcome(1, 1, std::string(), error);
     if (!worker->Start(false, 50, THREAD_PRIORITY_ABOVE_NORMAL)) {
         // Its done flag would never rise: nothing to wait for.
         error = text::Format("ダウンロードを開始できませんでした：%s", url.c_str());
@@ -68,18 +77,20 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
             ::Sleep(kPumpSliceMs);
         }
         // The worker posts its progress before it raises the done flag, so the last progress of
-        // this file is queued already: show it while it still counts for this file, not the next.
-        PumpWaitMessages(dlg);
+        // this file is queued already: show it while it still counts for this file. A click
+        // stays queued for later, so it cannot abort a file that is already complete.
+        DispatchQueuedProgress(dlg);
         // The result fields are the worker's own until its done flag is up.
         const bool done = worker->IsDone() == 1;
         ok = done ? DecideDownloadOutcome(worker->IsAborted(), worker->m_bFailed, worker->m_strError, error)
                   : DecideDownloadOutcome(1, 1, std::string(), error);
     }
-    if (worker->IsDone() == 1) {
+    if (worker->IsFinished()) {
         worker->Stop(false);
         worker.reset();
         // The file is this run's own (an earlier one was removed above) and closed: a write that
-        // failed part-way, on a full disk, left its start, which nobody must take for an installer.
+        // failed part-way, on a full disk, left its start, and an abort that came after the
+        // decision to write found it complete; nobody must take either for an installer.
         if (!ok && IsExistingFile(path))
             RemoveFile(path);
     } else {

@@ -3,31 +3,13 @@
 #include <memory>
 
 #include "framework/Resources.h"
+#include "framework/WinInetApi.h"
 #include "ui/resource.h"
 #include "util/FilePath.h"
 #include "worker/DownloadTexts.h"
 #include "worker/ProgressHttpAccess.h"
 
 namespace {
-// Publishes the running client to Abort for as long as it lives.
-class CActiveHttp {
-public:
-    CActiveHttp(CHttpAccess*& slot, CCriticalSection& cs, CHttpAccess& http) : m_slot(slot), m_cs(cs) {
-        CScopedLock lock(m_cs);
-        m_slot = &http;
-    }
-    ~CActiveHttp() {
-        CScopedLock lock(m_cs);
-        m_slot = nullptr;
-    }
-    CActiveHttp(const CActiveHttp&) = delete;
-    CActiveHttp& operator=(const CActiveHttp&) = delete;
-
-private:
-    CHttpAccess*& m_slot;
-    CCriticalSection& m_cs;
-};
-
 const char* const kUserAgent = "korvenalis-installapp [pc]";
 const DWORD kReadBlock = 16384;
 } // namespace
@@ -46,22 +28,20 @@ void CDownloadWorker::SetJob(HWND notifyWnd, const std::string& url, const std::
 }
 
 void CDownloadWorker::Abort() {
+    void* request = nullptr;
     {
         CScopedLock lock(m_csAborted);
         m_bAborted = 1;
+        if (m_hActiveRequest && !m_bRequestTaken) {
+            request = m_hActiveRequest;
+            m_hTakenRequest = request;
+            m_hActiveRequest = nullptr;
+            m_bRequestTaken = 1;
+        }
     }
-    // After the flag, so a transfer that publishes its client later sees the flag instead.
-    {
-        CScopedLock lock(m_csActiveHttp);
-        if (!m_pActiveHttp)
-            return;
-    }
-    {
-        CScopedLock lock(m_csAborted);
-        if (m_bTransferCancelled)
-            return;
-        m_bTransferCancelled = 1;
-    }
+    // A second click, or a request that is not open yet (it sees the flag as it opens).
+    if (!request)
+        return;
     // Closing the request can take long: the library may first read what the server still sends,
     // to keep the connection. That must not hold up the user interface, so another thread closes.
     auto closer = std::make_unique<CThread>();
@@ -74,24 +54,41 @@ void CDownloadWorker::Abort() {
         ::TerminateThread(closer->Handle(), 1); // never ran
         closer->Wait(INFINITE);
     }
-    CancelActiveTransfer();
+    WinInet().InternetCloseHandle(static_cast<HINTERNET>(request));
 }
 
 unsigned __stdcall CDownloadWorker::CloserProc(void* param) {
-    static_cast<CDownloadWorker*>(param)->CancelActiveTransfer();
+    // Set before the thread was made, and nobody else closes a taken request.
+    auto* self = static_cast<CDownloadWorker*>(param);
+    WinInet().InternetCloseHandle(static_cast<HINTERNET>(self->m_hTakenRequest));
     return 0;
 }
 
-void CDownloadWorker::CancelActiveTransfer() {
-    // Held throughout, so the client cannot go away while it is being cancelled.
-    CScopedLock lock(m_csActiveHttp);
-    if (m_pActiveHttp)
-        m_pActiveHttp->CancelRequest();
+bool CDownloadWorker::PublishRequest(void* request) {
+    CScopedLock lock(m_csAborted);
+    if (m_bAborted)
+        return false;
+    m_hActiveRequest = request;
+    return true;
+}
+
+bool CDownloadWorker::WithdrawRequest(void*) {
+    CScopedLock lock(m_csAborted);
+    m_hActiveRequest = nullptr;
+    return m_bRequestTaken == 0;
+}
+
+bool CDownloadWorker::DecideToWrite() {
+    CScopedLock lock(m_csAborted);
+    if (m_bAborted)
+        return false;
+    m_bWriteDecided = 1;
+    return true;
 }
 
 int CDownloadWorker::IsTransferCancelled() {
     CScopedLock lock(m_csAborted);
-    return m_bTransferCancelled;
+    return m_bAborted && !m_bWriteDecided ? 1 : 0;
 }
 
 int CDownloadWorker::IsAborted() {
@@ -107,6 +104,12 @@ void CDownloadWorker::SetDone() {
 int CDownloadWorker::IsDone() {
     CScopedLock lock(m_csDone);
     return m_bDone;
+}
+
+bool CDownloadWorker::IsFinished() {
+    if (IsDone() != 1)
+        return false;
+    return !m_pCloser || m_pCloser->Wait(0) == WAIT_OBJECT_0;
 }
 
 bool CDownloadWorker::Run() {
@@ -135,22 +138,14 @@ bool CDownloadWorker::Download(std::string& error) {
     const std::string url = m_strUrl;
     http.SetUserAgent(kUserAgent);
     http.SetReadBufferSize(kReadBlock);
-    bool received;
-    {
-        const CActiveHttp active(m_pActiveHttp, m_csActiveHttp, http);
-        // An abort before the client was published had nothing to cancel.
-        if (IsAborted() == 1)
-            http.CancelRequest();
-        received = http.HttpGetBinary(url.c_str(), nullptr, nullptr);
-    }
-    if (!received) {
+    if (!http.HttpGetBinary(url.c_str(), nullptr, nullptr)) {
         error = download::RequestFailureText(LoadResString(IDS_ERR_DOWNLOAD), http.m_dwStatusCode,
                                              http.m_strError);
         return false;
     }
-    // The client is no longer published, so from here on an abort cancels nothing; one that came
-    // before may have told the user already, so the file must not appear after it.
-    if (IsTransferCancelled() == 1) {
+    // An abort that came before this may have told the user already, so the file must not appear
+    // after it; one that comes later finds the file written and has it removed.
+    if (!DecideToWrite()) {
         error = download::RequestFailureText(LoadResString(IDS_ERR_DOWNLOAD), http.m_dwStatusCode, "");
         return false;
     }

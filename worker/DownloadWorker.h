@@ -22,18 +22,26 @@ public:
     // Before Start. notifyWnd receives the progress message; may be null.
     void SetJob(HWND notifyWnd, const std::string& url, const std::string& filePath);
 
-    // From the user-interface thread: flags the run as aborted and ends its transfer at once,
-    // also when the transfer is blocked on a silent server.
+    // From the user-interface thread: flags the run as aborted and, when its request is open,
+    // hands the request to a thread of its own to close, which ends the transfer also when it is
+    // blocked on a silent server. Never waits for the library.
     void Abort();
     int IsAborted();
-    // 1 once Abort ended a transfer in progress: the run can no longer write anything, though
-    // the thread may stay blocked in the library until its receive time-out.
+    // 1 once an abort came before the run decided to write its file: the run writes nothing from
+    // then on, though its thread may stay blocked in the library until the receive time-out.
     int IsTransferCancelled();
     int IsDone();
+    // True once the done flag is up and no thread of this worker is inside the library any more:
+    // destroying it then waits for nothing.
+    bool IsFinished();
 
     // The one download run: fetches m_strUrl and writes m_strFilePath once the whole body has
     // arrived. Always false, so the thread loop ends after it.
     bool Run();
+
+    // The request hooks of the run's client, on the worker thread.
+    bool PublishRequest(void* request);
+    bool WithdrawRequest(void* request);
 
     int m_bFailed = 0;
     std::string m_strError; // left as it was on success
@@ -45,17 +53,21 @@ protected:
 private:
     void SetDone();
     static unsigned __stdcall CloserProc(void* param);
-    void CancelActiveTransfer();
+    // False when an abort came first; otherwise the file may be written, whatever comes later.
+    bool DecideToWrite();
     // True when the file was written; otherwise error explains why not.
     bool Download(std::string& error);
 
-    int m_bAborted = 0;
+    // One lock for everything an abort decides, so that abort and the decision to write are one
+    // step against each other; no code holds it together with another lock or while it calls
+    // into the library.
     CCriticalSection m_csAborted;
-    int m_bTransferCancelled = 0; // with m_csAborted
-    // The client of the running transfer, for Abort to cancel; null outside the request.
-    CHttpAccess* m_pActiveHttp = nullptr;
-    CCriticalSection m_csActiveHttp;
-    std::unique_ptr<CThread> m_pCloser;
+    int m_bAborted = 0;
+    int m_bWriteDecided = 0;
+    void* m_hActiveRequest = nullptr; // the open request, until it closes or Abort takes it
+    int m_bRequestTaken = 0;
+    void* m_hTakenRequest = nullptr;  // the closer's alone once taken
+    std::unique_ptr<CThread> m_pCloser; // user-interface thread only
     int m_bDone = 0;
     CCriticalSection m_csDone;
     HWND m_hNotifyWnd = nullptr;

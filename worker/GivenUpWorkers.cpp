@@ -4,30 +4,46 @@
 #include <vector>
 
 #include "worker/DownloadWorker.h"
+#include "worker/MessagePump.h"
 
 namespace {
-// Only the user-interface thread uses the list. Deliberately never destroyed: destroying a kept
-// worker waits for its thread, which would hold the process open after the dialog closed.
+// Never destroyed with the statics: by then the internet library may be gone, so the kept
+// workers are joined explicitly before the program ends.
 std::vector<std::unique_ptr<CDownloadWorker>>& Kept() {
     static auto* kept = new std::vector<std::unique_ptr<CDownloadWorker>>;
     return *kept;
 }
 
-void ReleaseEnded() {
+void ReleaseFinished() {
     auto& kept = Kept();
     kept.erase(std::remove_if(kept.begin(), kept.end(),
-                              [](const std::unique_ptr<CDownloadWorker>& w) { return w->IsDone() == 1; }),
+                              [](const std::unique_ptr<CDownloadWorker>& w) { return w->IsFinished(); }),
                kept.end());
 }
 } // namespace
 
 void KeepUntilDone(std::unique_ptr<CDownloadWorker> worker) {
-    ReleaseEnded();
+    ReleaseFinished();
     if (worker)
         Kept().push_back(std::move(worker));
 }
 
 size_t GivenUpWorkerCount() {
-    ReleaseEnded();
+    ReleaseFinished();
     return Kept().size();
+}
+
+bool WaitForGivenUpWorkers(HWND filter, const std::function<bool()>& stopWaiting) {
+    while (GivenUpWorkerCount() != 0) {
+        PumpWaitMessages(filter);
+        if (stopWaiting())
+            return false;
+        ::Sleep(kPumpSliceMs);
+    }
+    return true;
+}
+
+void JoinGivenUpWorkers() {
+    // Each destructor waits for its worker's threads.
+    Kept().clear();
 }

@@ -1,13 +1,23 @@
 // Downloads the user aborted while the library kept their thread blocked on a silent server. The
-// dialog does not wait for them; they are kept here until their thread ends, and never waited for
-// at exit, where the system ends the thread with the process.
+// dialog does not wait for them when the user aborts; they are kept here until their threads end,
+// and waited for before another download starts and before the program ends, so that never two
+// downloads run at once and no thread of ours is inside the library when it is unloaded.
 #pragma once
 
+#include <windows.h>
+
+#include <functional>
 #include <memory>
 
 class CDownloadWorker;
 
-// Takes over worker, whose transfer was cancelled; releases the earlier ones that have ended.
+// Takes over worker, whose transfer was cancelled; releases the earlier ones that have finished.
+// User-interface thread only, like everything here.
 void KeepUntilDone(std::unique_ptr<CDownloadWorker> worker);
-// How many are still kept (after releasing those that have ended).
+// How many are still kept (after releasing those that have finished).
 size_t GivenUpWorkerCount();
+// Waits in pump slices, dispatching filter's messages (null: the thread's), until none is kept or
+// stopWaiting returns true. True when none is kept.
+bool WaitForGivenUpWorkers(HWND filter, const std::function<bool()>& stopWaiting);
+// At the end of the program, with no window left: waits for every kept worker.
+void JoinGivenUpWorkers();

@@ -22,3 +22,17 @@ void CProgressHttpAccess::OnProgress(DWORD, DWORD) {
 int CProgressHttpAccess::IsAbortRequested() {
     return m_pWorker ? m_pWorker->IsAborted() : 0;
 }
+
+bool CProgressHttpAccess::OnRequestOpened(void* request) {
+    return m_pWorker ? m_pWorker->PublishRequest(request) : true;
+}
+
+bool CProgressHttpAccess::OnRequestClosing(void* request) {
+    return m_pWorker ? m_pWorker->WithdrawRequest(request) : true;
+}
+
+void DispatchQueuedProgress(HWND wnd) {
+    MSG msg;
+    while (::PeekMessageA(&msg, wnd, InstDlMessage, InstDlMessage, PM_REMOVE))
+        ::DispatchMessageA(&msg);
+}

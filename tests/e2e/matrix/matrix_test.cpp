@@ -222,7 +222,7 @@ protected:
         box = WaitForBox(60000);
         ExpectBox(box, texts::kDone, BoxIcon::Information, "OK");
         AnswerMessageBox(box, IDOK);
-        App().App().WaitForExit();
+        EXPECT_EQ(0u, App().App().WaitForExit());
         EXPECT_TRUE(TempFiles().empty()) << "the installer is removed after its run";
     }
     void ExpectNoDownloadLeft() {
@@ -338,6 +338,46 @@ TEST_F(Matrix, AbortMidway) {
     Expect(WaitForBox(60000), texts::kAborted, BoxIcon::Warning);
     ExpectNoDownloadLeft();
     GoodAttempt();
+}
+
+// Abort while the server has gone silent mid-body, so the library keeps the worker blocked.
+class SilentAbort : public Matrix {
+protected:
+    void AbortWhileSilent(const std::string& row) {
+        Begin(row, {"--stall-body", "files:100000"});
+        AnswerMessageBox(Install("mx"), IDYES);
+        const CRemoteWindow status = App().Control(ids::kStatus);
+        WaitFor(
+            "the download to stall",
+            [&] {
+                int percent = 0, current = 0, total = 0;
+                return ParseDownloadText(status.Text(), percent, current, total) && percent > 0;
+            },
+            60000, 10);
+        ::Sleep(300);
+        // Twice, as an impatient user does; the dialog answers throughout, whatever the library
+        // does with the request meanwhile.
+        App().Control(ids::kAbort).Click();
+        App().Control(ids::kAbort).Click();
+        for (int i = 0; i < 10; ++i) {
+            EXPECT_NO_THROW(Dialog().Send(WM_NULL, 0, 0, 500));
+            ::Sleep(20);
+        }
+        Expect(WaitForBox(60000), texts::kAborted, BoxIcon::Warning);
+        ExpectNoDownloadLeft();
+    }
+};
+
+TEST_F(SilentAbort, ThenANewAttemptSucceeds) {
+    AbortWhileSilent("abort twice on a silent server, then again");
+    GoodAttempt(true);
+}
+
+TEST_F(SilentAbort, ThenTheProgramEnds) {
+    AbortWhileSilent("abort on a silent server, then close");
+    Dialog().Post(WM_SYSCOMMAND, SC_CLOSE);
+    EXPECT_EQ(0u, App().App().WaitForExit(60000));
+    ExpectNoDownloadLeft();
 }
 
 TEST_F(Matrix, LockedDestination) {

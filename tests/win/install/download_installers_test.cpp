@@ -9,6 +9,7 @@
 #include "ui/resource.h"
 #include "worker/DownloadTexts.h"
 #include "worker/DownloadWorker.h"
+#include "worker/GivenUpWorkers.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ const UINT kProgressMessage = ::RegisterWindowMessageA("CHttpAccess_InstDl_Messa
 struct DialogStandIn {
     CRecordingView* view = nullptr;
     int abortAtItem = 0;
+    bool abortAtLastBlock = false;
     int progressMessages = 0;
 };
 DialogStandIn* g_dialog = nullptr;
@@ -27,7 +29,8 @@ LRESULT CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kProgressMessage && g_dialog) {
         ++g_dialog->progressMessages;
         CRecordingView* view = g_dialog->view;
-        if (view->runningWorker && view->currentItem == g_dialog->abortAtItem)
+        const bool last = g_dialog->abortAtLastBlock && wp == static_cast<WPARAM>(lp);
+        if (view->runningWorker && (view->currentItem == g_dialog->abortAtItem || last))
             view->runningWorker->Abort();
         return 0;
     }
@@ -167,6 +170,24 @@ TEST_F(DownloadInstallersTest, AnAbortAfterTheFileWasWrittenStillCountsAsAborted
     EXPECT_FALSE(Download({server.Url("/a/setup.exe")}));
     EXPECT_EQ("中断しました", error);
     EXPECT_TRUE(files.empty());
+    EXPECT_FALSE(FileExists(path)) << "a file stayed behind after the abort was decided";
+}
+
+// The abort lands just as the worker decides whether to write: before or after, no file may be
+// there once the attempt counts as aborted, nor appear later from a worker that was given up.
+TEST_F(DownloadInstallersTest, AnAbortRacingTheEndOfTheBodyNeverLeavesAFile) {
+    dialog.abortAtLastBlock = true;
+    const std::string path = folder / "race.exe";
+    for (int round = 0; round < 20; ++round) {
+        server.Enqueue(ScriptedResponse::Ok(std::string(30000 + round * 97, 'r')));
+        std::vector<std::string> out;
+        std::string e;
+        EXPECT_FALSE(DownloadInstallers(view, dlg, folder.Path(), {server.Url("/a/race.exe")}, out, e));
+        EXPECT_EQ("中断しました", e) << "round " << round;
+        EXPECT_FALSE(FileExists(path)) << "round " << round;
+        WaitForGivenUpWorkers(nullptr, [] { return false; });
+        EXPECT_FALSE(FileExists(path)) << "written by a given-up worker, round " << round;
+    }
 }
 
 TEST_F(DownloadInstallersTest, NamesThatCouldLeaveTheFolderAreRefusedUnfetched) {
