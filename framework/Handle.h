@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <wincrypt.h>
 #include <wininet.h>
 
 #include "framework/WinInetApi.h"
@@ -78,9 +79,23 @@ struct ModuleTraits {
     static void Close(Type h) { ::FreeLibrary(h); }
 };
 
+struct CryptProvTraits {
+    using Type = HCRYPTPROV;
+    static Type Null() { return 0; }
+    static void Close(Type h) { ::CryptReleaseContext(h, 0); }
+};
+
+struct CryptHashTraits {
+    using Type = HCRYPTHASH;
+    static Type Null() { return 0; }
+    static void Close(Type h) { ::CryptDestroyHash(h); }
+};
+
 using CModule = CUniqueHandle<ModuleTraits>;             // libraries loaded by hand
 using CKernelHandle = CUniqueHandle<KernelHandleTraits>; // events, threads, processes
 using CFileHandle = CUniqueHandle<FileHandleTraits>;     // files, toolhelp snapshots
 using CRegKey = CUniqueHandle<RegKeyTraits>;
 using CInternetHandle = CUniqueHandle<InternetHandleTraits>;
 using CLocalMem = CUniqueHandle<LocalMemTraits>;
+using CCryptProv = CUniqueHandle<CryptProvTraits>;
+using CCryptHash = CUniqueHandle<CryptHashTraits>;

@@ -29,7 +29,8 @@ private:
 };
 
 bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDir, const std::string& url,
-                 int number, std::vector<std::string>& installerFiles, std::string& error) {
+                 int number, std::vector<std::string>& installerFiles, CInstallerHolds& holds,
+                 std::string& error) {
     const std::string name = FileNameFromUrl(url);
     if (!CheckInstallerFileName(url, name, error))
         return false;
@@ -40,6 +41,8 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
         return false;
     }
     const std::string path = tempDir + name;
+    // Two addresses with one file name: this attempt's own earlier file gives way to the later.
+    holds.Release(path);
     if (IsExistingFile(path) && !RemoveFile(path)) {
         error = text::Format("既存のファイルを削除できません：%s", path.c_str());
         return false;
@@ -84,11 +87,14 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
         const bool done = worker->IsDone() == 1;
         ok = done ? DecideDownloadOutcome(worker->IsAborted(), worker->m_bFailed, worker->m_strError, error)
                   : DecideDownloadOutcome(1, 1, std::string(), error);
+        if (ok)
+            holds.Add(worker->TakeHold());
     }
     if (worker->IsFinished()) {
         worker->Stop(false);
         worker.reset();
-        // The file is this run's own (an earlier one was removed above) and closed: a write that
+        // The file is this run's own (an earlier one was removed above) and closed, the worker's
+        // hold with it: a write that
         // failed part-way, on a full disk, left its start, and an abort that came after the
         // decision to write found it complete; nobody must take either for an installer.
         if (!ok && IsExistingFile(path))
@@ -106,12 +112,13 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
 
 bool DownloadInstallers(IInstallProgressView& view, HWND dlg, const std::string& tempDir,
                         const std::vector<std::string>& downloadUrls,
-                        std::vector<std::string>& installerFiles, std::string& error) {
+                        std::vector<std::string>& installerFiles, CInstallerHolds& holds,
+                        std::string& error) {
     return RunInstallPhase(view, error, [&](std::string& failure) {
         const size_t count = downloadUrls.size();
         for (size_t i = 0; i < count; ++i) {
             if (!DownloadOne(view, dlg, tempDir, downloadUrls[i], static_cast<int>(i + 1), installerFiles,
-                             failure))
+                             holds, failure))
                 return false;
         }
         return true;

@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "install/InstallProgressView.h"
+#include "install/InstallerHold.h"
 
 // dlg receives the progress messages and filters the pump. tempDir ends with a backslash. The
-// local path of each downloaded file is appended to installerFiles. True when every file was
-// downloaded; otherwise error explains the first failure and the files before it stay.
+// local path of each downloaded file is appended to installerFiles, and its hold to holds. True
+// when every file was downloaded; otherwise error explains the first failure and the files
+// before it stay.
 bool DownloadInstallers(IInstallProgressView& view, HWND dlg, const std::string& tempDir,
                         const std::vector<std::string>& downloadUrls,
-                        std::vector<std::string>& installerFiles, std::string& error);
+                        std::vector<std::string>& installerFiles, CInstallerHolds& holds, std::string& error);

@@ -23,7 +23,8 @@ void RemoveInstaller(const std::string& path) {
 } // namespace
 
 bool RunInstallers(IInstallProgressView& view, const std::vector<std::string>& installerFiles,
-                   const std::vector<std::string>& launchParameters, std::string& error) {
+                   const std::vector<std::string>& launchParameters, CInstallerHolds& holds,
+                   std::string& error) {
     return RunInstallPhase(view, error, [&](std::string& failure) {
         CProcessRunner runner;
         const size_t count = installerFiles.size();
@@ -33,6 +34,9 @@ bool RunInstallers(IInstallProgressView& view, const std::vector<std::string>& i
             view.ShowInstallProgress(static_cast<int>(count), static_cast<int>(i + 1));
             DWORD exitCode = 0; // an installer's own verdict does not decide the run
             bool started = runner.RunAndWait(file, parameters, SW_SHOWNORMAL, nullptr, &exitCode, 1, nullptr);
+            // Held through the run, not only its start: a package that is no program is read by
+            // the program the shell starts for it (msiexec) after the start has returned.
+            holds.Release(file);
             RemoveInstaller(file);
             if (!started) {
                 failure = runner.GetErrorText();

@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "install/InstallProgressView.h"
+#include "install/InstallerHold.h"
 
 // Entry i of launchParameters belongs to installerFiles[i]. True when every installer was
 // started and has ended, whatever their exit codes; a failed start ends the run with the
-// system's text for it in error, and the installers after it are not started.
+// system's text for it in error, and the installers after it are not started. Each file's hold
+// is released once its run is over, before the file is removed.
 bool RunInstallers(IInstallProgressView& view, const std::vector<std::string>& installerFiles,
-                   const std::vector<std::string>& launchParameters, std::string& error);
+                   const std::vector<std::string>& launchParameters, CInstallerHolds& holds,
+                   std::string& error);

@@ -70,7 +70,9 @@ int CLauncherDlg::RunInstall(int force, const DialogPosition& target, std::strin
     if (ShowBox(LoadResString(IDS_CONFIRM), MB_ICONQUESTION | MB_YESNO) != IDYES)
         return 0;
 
-    if (!DownloadInstallers(m_hWnd, m_strTempDir, c.downloadUrls, c.installerFiles, error)) {
+    // Whatever is still held when this returns (an abort, a failure) is released with it.
+    CInstallerHolds holds;
+    if (!DownloadInstallers(m_hWnd, m_strTempDir, c.downloadUrls, c.installerFiles, holds, error)) {
         ShowBox(error, warning);
         return 0;
     }
@@ -79,7 +81,7 @@ int CLauncherDlg::RunInstall(int force, const DialogPosition& target, std::strin
     SetUiState(2);
     ::SetWindowPos(m_hWnd, HWND_TOPMOST, target.x, target.y, 0, 0, SWP_NOSIZE);
 
-    if (!RunInstallers(c.installerFiles, c.launchParameters, error)) {
+    if (!RunInstallers(c.installerFiles, c.launchParameters, holds, error)) {
         ShowMessageBox(m_hWnd, error, CApp::Name(), MB_OK);
         return 0;
     }
@@ -90,11 +92,13 @@ int CLauncherDlg::RunInstall(int force, const DialogPosition& target, std::strin
 
 bool CLauncherDlg::DownloadInstallers(HWND dlg, const std::string& tempDir,
                                       const std::vector<std::string>& downloadUrls,
-                                      std::vector<std::string>& installerFiles, std::string& error) {
-    return ::DownloadInstallers(*this, dlg, tempDir, downloadUrls, installerFiles, error);
+                                      std::vector<std::string>& installerFiles, CInstallerHolds& holds,
+                                      std::string& error) {
+    return ::DownloadInstallers(*this, dlg, tempDir, downloadUrls, installerFiles, holds, error);
 }
 
 bool CLauncherDlg::RunInstallers(const std::vector<std::string>& installerFiles,
-                                 const std::vector<std::string>& launchParameters, std::string& error) {
-    return ::RunInstallers(*this, installerFiles, launchParameters, error);
+                                 const std::vector<std::string>& launchParameters, CInstallerHolds& holds,
+                                 std::string& error) {
+    return ::RunInstallers(*this, installerFiles, launchParameters, holds, error);
 }

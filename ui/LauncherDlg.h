@@ -9,6 +9,7 @@
 #include "framework/Dialog.h"
 #include "framework/Window.h"
 #include "install/InstallProgressView.h"
+#include "install/InstallerHold.h"
 #include "service/InstallerCatalogue.h"
 #include "ui/ImeOffEdit.h"
 
@@ -63,9 +64,11 @@ private:
 
     bool DownloadInstallers(HWND dlg, const std::string& tempDir,
                             const std::vector<std::string>& downloadUrls,
-                            std::vector<std::string>& installerFiles, std::string& error);
+                            std::vector<std::string>& installerFiles, CInstallerHolds& holds,
+                            std::string& error);
     bool RunInstallers(const std::vector<std::string>& installerFiles,
-                       const std::vector<std::string>& launchParameters, std::string& error);
+                       const std::vector<std::string>& launchParameters, CInstallerHolds& holds,
+                       std::string& error);
 
     // Steps from the service queries to the installers' end; 1 after a fully successful run.
     int RunInstall(int force, const DialogPosition& target, std::string& error);

@@ -48,17 +48,24 @@ bool CFilePath::FormatSystemError(DWORD code, std::string& text) {
 }
 
 bool CFilePath::WriteData(const void* data, std::uint32_t size, int create) {
+    return Write(data, size, create == 1 ? CREATE_ALWAYS : OPEN_EXISTING);
+}
+
+bool CFilePath::WriteNewFile(const void* data, std::uint32_t size) {
+    return Write(data, size, CREATE_NEW);
+}
+
+bool CFilePath::Write(const void* data, std::uint32_t size, DWORD disposition) {
     if (data == nullptr && size != 0)
         return false;
 
-    CFileHandle file(::CreateFileA(m_strPath.c_str(), GENERIC_WRITE, 0, nullptr,
-                                   create == 1 ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                   nullptr));
+    CFileHandle file(::CreateFileA(m_strPath.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         FormatSystemError(::GetLastError(), m_strError);
         return false;
     }
-    if (create != 1) {
+    if (disposition == OPEN_EXISTING) {
         LARGE_INTEGER zero{};
         if (!::SetFilePointerEx(file.Get(), zero, nullptr, FILE_END)) {
             m_strError = WriteErrorText(::GetLastError());

@@ -28,10 +28,15 @@ public:
     // A null block with size 0 only creates (or empties, or opens) the file. On failure the error
     // text explains it, except for a null block with a size, which fails without a text.
     bool WriteData(const void* data, std::uint32_t size, int create);
+    // As WriteData with create 1, but the file must not exist yet: whatever appeared at the path
+    // meanwhile (a file, a link to another one) fails the write instead of being cut.
+    bool WriteNewFile(const void* data, std::uint32_t size);
 
     static bool FormatSystemError(DWORD code, std::string& text);
 
 private:
+    bool Write(const void* data, std::uint32_t size, DWORD disposition);
+
     std::string m_strPath;
     std::string m_strDrive;
     std::string m_strDir;

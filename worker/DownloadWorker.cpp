@@ -153,11 +153,12 @@ bool CDownloadWorker::Download(std::string& error) {
         error = download::EmptyResponseText(LoadResString(IDS_ERR_DOWNLOAD));
         return false;
     }
-    // Only now, with the whole body in memory, is the destination created or cut.
+    // Only now, with the whole body in memory, is the destination created. The file was removed
+    // before the download: anything at the path now was put there by somebody else.
     file.SetPath(m_strFilePath);
-    if (!file.WriteData(http.m_pData, http.m_dwDataSize, 1)) {
+    if (!file.WriteNewFile(http.m_pData, http.m_dwDataSize)) {
         error = download::FileSaveErrorText(file.GetErrorText());
         return false;
     }
-    return true;
+    return m_hold.Acquire(m_strFilePath, http.m_pData, http.m_dwDataSize, error);
 }

@@ -10,6 +10,7 @@
 
 #include "framework/CriticalSection.h"
 #include "framework/Thread.h"
+#include "install/InstallerHold.h"
 #include "worker/WorkerThread.h"
 
 class CHttpAccess;
@@ -43,6 +44,9 @@ public:
     bool PublishRequest(void* request);
     bool WithdrawRequest(void* request);
 
+    // After a successful run: the written file, held against change until its installer has run.
+    CInstallerHold TakeHold() { return std::move(m_hold); }
+
     int m_bFailed = 0;
     std::string m_strError; // left as it was on success
 
@@ -66,11 +70,12 @@ private:
     int m_bWriteDecided = 0;
     void* m_hActiveRequest = nullptr; // the open request, until it closes or Abort takes it
     int m_bRequestTaken = 0;
-    void* m_hTakenRequest = nullptr;  // the closer's alone once taken
+    void* m_hTakenRequest = nullptr;    // the closer's alone once taken
     std::unique_ptr<CThread> m_pCloser; // user-interface thread only
     int m_bDone = 0;
     CCriticalSection m_csDone;
     HWND m_hNotifyWnd = nullptr;
     std::string m_strUrl;
     std::string m_strFilePath;
+    CInstallerHold m_hold; // the worker thread's until the done flag is up
 };

@@ -11,7 +11,8 @@
 //   RegValue=Version   with RegData=1.2.3.4: written to HKLM\SOFTWARE\Tavin\PLMOlb\KorvenalisClient
 //
 // Log lines, tab-separated: "start", UTC time in 100 ns units, process id, own path, parameters;
-// then "end", time, process id, exit code.
+// then "end", time, process id, exit code, and how many bytes of its own file it could read at its
+// start, as installers that carry their payload in their own file do (-1: it could not open it).
 #include <windows.h>
 
 #include <cstdlib>
@@ -32,6 +33,20 @@ std::string Env(const char* name) {
     char buffer[2048] = {};
     DWORD n = ::GetEnvironmentVariableA(name, buffer, sizeof(buffer));
     return (n > 0 && n < sizeof(buffer)) ? std::string(buffer, n) : std::string();
+}
+
+long long ReadableBytes(const std::string& path) {
+    HANDLE file =
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return -1;
+    long long total = 0;
+    char block[65536];
+    DWORD got = 0;
+    while (::ReadFile(file, block, sizeof block, &got, nullptr) && got > 0)
+        total += got;
+    ::CloseHandle(file);
+    return total;
 }
 
 bool FileExists(const std::string& path) {
@@ -162,6 +177,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     const std::string regValue = settings.Text("RegValue", "");
     const std::string regData = settings.Text("RegData", "");
     const std::string pid = std::to_string(::GetCurrentProcessId());
+    const long long selfBytes = ReadableBytes(self);
 
     AppendLog(log, "start\t" + Now() + "\t" + pid + "\t" + self + "\t" + (cmdLine ? cmdLine : ""));
     if (settings.Number("Window", 1) != 0)
@@ -169,6 +185,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     else
         ::Sleep(static_cast<DWORD>(waitMs));
     WriteInstalledVersion(regValue, regData);
-    AppendLog(log, "end\t" + Now() + "\t" + pid + "\t" + std::to_string(exitCode));
+    AppendLog(log, "end\t" + Now() + "\t" + pid + "\t" + std::to_string(exitCode) + "\t" +
+                       std::to_string(selfBytes));
     return exitCode;
 }

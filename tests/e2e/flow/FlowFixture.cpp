@@ -98,6 +98,13 @@ bool ParseDownloadText(const std::string& status, int& percent, int& current, in
     return rest == again;
 }
 
+std::string SystemText(DWORD code) {
+    char buffer[2048] = {};
+    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                               MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), buffer, sizeof buffer, nullptr);
+    return std::string(buffer, n);
+}
+
 int ClosedLoopbackPort() {
     WSADATA wsa;
     if (::WSAStartup(MAKEWORD(2, 2), &wsa) != 0)

@@ -101,6 +101,9 @@ protected:
     std::unique_ptr<e2e::CLauncher> m_app;
 };
 
+// The system's Japanese text for an error code, as the program's messages give it.
+std::string SystemText(DWORD code);
+
 // A port on 127.0.0.1 that nothing listens on (taken free, then let go).
 int ClosedLoopbackPort();
 

@@ -115,32 +115,42 @@ TEST_F(Installers, FullRunStartsEachInstallerWithItsParametersFromTheBottomOfThe
     App().CloseAndWait();
 }
 
-TEST_F(Installers, AnInstallerFileGoneBeforeItsRunStopsTheRunWithTheSystemsMessage) {
+TEST_F(Installers, ADownloadedInstallerCannotBeSwappedAndOneThatIsNoProgramStopsTheRunWithTheSystemsMessage) {
     // A copy under another name: the box names the program by its file.
     m_exePath = m_workDir + "KorvenalisSetup.exe";
     ASSERT_TRUE(::CopyFileA(BuiltProgramPath().c_str(), m_exePath.c_str(), FALSE));
-    ServeInstaller("a_client.exe", {{"WaitMs", "2000"}});
+    ServeInstaller("a_client.exe");
     ServeInstaller("b_custom.exe");
-    ServeInstaller("c_custom.exe");
-    Start(kThreeInstallers);
+    ServeBytes("c_custom.exe", 64 * 1024);
+    Start(kThreeInstallers, {"--drip", "files:8"});
     CMessageBox box = Install("flow");
     ExpectBox(box, texts::kConfirm, BoxIcon::Question, "Yes,No");
     AnswerMessageBox(box, IDYES);
 
+    const CRemoteWindow status = App().Control(ids::kStatus);
     WaitFor(
-        "the first installer to run", [&] { return InstallerRuns().size() == 1; }, 60000);
-    ASSERT_TRUE(::DeleteFileA(TempPath("b_custom.exe").c_str())) << "the second installer, downloaded";
+        "the second download to run",
+        [&] {
+            int percent = 0, current = 0, total = 0;
+            return ParseDownloadText(status.Text(), percent, current, total) && current == 2;
+        },
+        60000, 10);
+    // What any program of the user could try: put its own program in place of the one that the
+    // elevated program is about to start.
+    EXPECT_FALSE(::CopyFileA(ServedPath("c_custom.exe").c_str(), TempPath("a_client.exe").c_str(), FALSE));
 
-    box = WaitForBox(60000);
+    box = WaitForBox(120000);
     EXPECT_EQ("KorvenalisSetup", box.caption) << "the program's file name, not its usual caption";
     EXPECT_STREQ("none", BoxIconName(box.icon));
     EXPECT_EQ("OK", ButtonsText(box.buttons));
-    EXPECT_EQ("ファイルが見つかりません。\r\n", box.text) << "the system's own text for the missing file";
+    EXPECT_EQ(SystemText(ERROR_BAD_EXE_FORMAT), box.text)
+        << "the system's own text for a file that is no program";
     EXPECT_FALSE(Dialog().IsEnabled()) << "the box is modal to the dialog";
     const std::vector<CInstallerRun> runs = InstallerRuns();
-    ASSERT_EQ(1u, runs.size()) << "no installer after the missing one runs";
+    ASSERT_EQ(2u, runs.size()) << "the downloaded installers ran, and nothing after the failed start";
     EXPECT_EQ(TempPath("a_client.exe"), runs[0].path);
-    EXPECT_EQ(std::vector<std::string>{"c_custom.exe"}, TempFiles()) << "the file of the one not run stays";
+    EXPECT_EQ(TempPath("b_custom.exe"), runs[1].path);
+    EXPECT_TRUE(TempFiles().empty()) << "every file goes after its run or its failed start";
     AnswerMessageBox(box, IDOK);
     ExpectIdle();
     ExpectCentred(Dialog().WindowRect());

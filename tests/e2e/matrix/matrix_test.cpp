@@ -38,14 +38,6 @@ std::string WinInetText(DWORD code) {
     return s;
 }
 
-// The system's Japanese text for an error code, as the program's file save message gives it.
-std::string SystemText(DWORD code) {
-    char buffer[2048] = {};
-    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                               MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), buffer, sizeof buffer, nullptr);
-    return std::string(buffer, n);
-}
-
 std::string ToUtf8(const std::string& cp932) {
     std::wstring wide(cp932.size() + 1, L'\0');
     int n = ::MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), &wide[0],

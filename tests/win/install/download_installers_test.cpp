@@ -59,7 +59,7 @@ protected:
     }
 
     bool Download(const std::vector<std::string>& urls) {
-        return DownloadInstallers(view, dlg, folder.Path(), urls, files, error);
+        return DownloadInstallers(view, dlg, folder.Path(), urls, files, holds, error);
     }
 
     HWND dlg = nullptr;
@@ -67,6 +67,7 @@ protected:
     DialogStandIn dialog;
     CTestFolder folder{"dlset"};
     std::vector<std::string> files;
+    CInstallerHolds holds;
     std::string error = "untouched";
 };
 
@@ -182,7 +183,8 @@ TEST_F(DownloadInstallersTest, AnAbortRacingTheEndOfTheBodyNeverLeavesAFile) {
         server.Enqueue(ScriptedResponse::Ok(std::string(30000 + round * 97, 'r')));
         std::vector<std::string> out;
         std::string e;
-        EXPECT_FALSE(DownloadInstallers(view, dlg, folder.Path(), {server.Url("/a/race.exe")}, out, e));
+        EXPECT_FALSE(
+            DownloadInstallers(view, dlg, folder.Path(), {server.Url("/a/race.exe")}, out, holds, e));
         EXPECT_EQ("中断しました", e) << "round " << round;
         EXPECT_FALSE(FileExists(path)) << "round " << round;
         WaitForGivenUpWorkers(nullptr, [] { return false; });
@@ -198,7 +200,7 @@ TEST_F(DownloadInstallersTest, NamesThatCouldLeaveTheFolderAreRefusedUnfetched) 
         const std::string url = server.Url(path);
         std::string e;
         std::vector<std::string> out;
-        EXPECT_FALSE(DownloadInstallers(view, dlg, folder.Path(), {url}, out, e)) << path;
+        EXPECT_FALSE(DownloadInstallers(view, dlg, folder.Path(), {url}, out, holds, e)) << path;
         EXPECT_NE(std::string::npos, e.find(url)) << path;
         EXPECT_TRUE(out.empty());
     }
@@ -219,7 +221,7 @@ TEST_F(DownloadInstallersTest, NoTemporaryFolderWritesNothing) {
     server.SetDefault(ScriptedResponse::Ok("bytes"));
     std::vector<std::string> out;
     std::string e;
-    EXPECT_FALSE(DownloadInstallers(view, dlg, "", {server.Url("/a/plmo-no-folder.exe")}, out, e));
+    EXPECT_FALSE(DownloadInstallers(view, dlg, "", {server.Url("/a/plmo-no-folder.exe")}, out, holds, e));
     EXPECT_FALSE(e.empty());
     EXPECT_TRUE(out.empty());
     EXPECT_EQ(0u, server.RequestCount());

@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "framework/Resources.h"
+#include "service/ServiceText.h"
 #include "tests/win/install/RecordingView.h"
 #include "tests/win/worker/FakeInstallerSetup.h"
 #include "util/Registry.h"
+#include "ui/resource.h"
 #include "util/SystemError.h"
 
 namespace {
@@ -25,11 +30,12 @@ protected:
     CTestFolder folder{"runset"};
     std::string log = folder / "runs.log";
     CRecordingView view;
+    CInstallerHolds holds;
     std::string error = "untouched";
 };
 
 TEST_F(RunInstallersTest, NoInstallersMeansOneResetAndSuccess) {
-    EXPECT_TRUE(RunInstallers(view, {}, {}, error));
+    EXPECT_TRUE(RunInstallers(view, {}, {}, holds, error));
     EXPECT_EQ(std::vector<std::string>{"reset"}, view.calls);
     EXPECT_EQ("untouched", error);
 }
@@ -37,7 +43,7 @@ TEST_F(RunInstallersTest, NoInstallersMeansOneResetAndSuccess) {
 TEST_F(RunInstallersTest, RunsInOrderEachToItsEndAndRemovesTheFiles) {
     const std::string a = Place("client.exe", 300, 0), b = Place("custom.exe", 100, 0);
     ASSERT_TRUE(RunInstallers(view, {a, b}, {"simplemode,nochkwiz,noiechk,", "simplemode,lnc_url=http://x/y"},
-                              error));
+                              holds, error));
     EXPECT_EQ("untouched", error);
     std::vector<FakeRun> runs = ReadFakeLog(log);
     ASSERT_EQ(2u, runs.size());
@@ -55,7 +61,7 @@ TEST_F(RunInstallersTest, RunsInOrderEachToItsEndAndRemovesTheFiles) {
 
 TEST_F(RunInstallersTest, ANonZeroExitCodeDoesNotStopTheRun) {
     const std::string a = Place("a.exe", 0, 1603), b = Place("b.exe", 0, 0);
-    EXPECT_TRUE(RunInstallers(view, {a, b}, {"", ""}, error));
+    EXPECT_TRUE(RunInstallers(view, {a, b}, {"", ""}, holds, error));
     std::vector<FakeRun> runs = ReadFakeLog(log);
     ASSERT_EQ(2u, runs.size());
     EXPECT_EQ(1603, runs[0].exitCode);
@@ -64,7 +70,7 @@ TEST_F(RunInstallersTest, ANonZeroExitCodeDoesNotStopTheRun) {
 
 TEST_F(RunInstallersTest, AMissingInstallerEndsTheRunWithTheSystemText) {
     const std::string missing = folder / "gone.exe", b = Place("b.exe", 0, 0);
-    EXPECT_FALSE(RunInstallers(view, {missing, b}, {"", ""}, error));
+    EXPECT_FALSE(RunInstallers(view, {missing, b}, {"", ""}, holds, error));
     std::string expected;
     ASSERT_TRUE(FormatSystemError(ERROR_FILE_NOT_FOUND, expected));
     EXPECT_EQ(expected, error);
@@ -78,7 +84,7 @@ TEST_F(RunInstallersTest, ALockedFileStaysAfterFourRemovalsAndTheRunGoesOn) {
     // Readable and runnable, but not deletable while this handle is open.
     HANDLE lock = ::CreateFileA(a.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
-    bool ok = RunInstallers(view, {a, b}, {"", ""}, error);
+    bool ok = RunInstallers(view, {a, b}, {"", ""}, holds, error);
     ::CloseHandle(lock);
     EXPECT_TRUE(ok) << error;
     EXPECT_TRUE(FileExists(a));
@@ -89,6 +95,66 @@ TEST_F(RunInstallersTest, ALockedFileStaysAfterFourRemovalsAndTheRunGoesOn) {
         << "four removals, each followed by a second's pause";
 }
 
+// What another program of the user might try on a downloaded installer before it runs.
+TEST_F(RunInstallersTest, AHeldInstallerCannotBeChangedYetRunsReadsItselfAndGoes) {
+    const std::string a = Place("a.exe", 0, 0), other = Place("other.exe", 0, 0);
+    const std::string bytes = ReadFileBytes(a);
+    CInstallerHold hold;
+    ASSERT_TRUE(hold.Acquire(a, bytes.data(), static_cast<uint32_t>(bytes.size()), error)) << error;
+    holds.Add(std::move(hold));
+    const std::string moved = folder / "moved.exe";
+    const struct {
+        const char* attack;
+        std::function<bool()> succeeds;
+    } attacks[] = {
+        {"overwrite", [&] { return ::CopyFileA(other.c_str(), a.c_str(), FALSE) != 0; }},
+        {"truncate",
+         [&] {
+             CFileHandle f(::CreateFileA(a.c_str(), GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         TRUNCATE_EXISTING, 0, nullptr));
+             return f.IsValid();
+         }},
+        {"rename", [&] { return ::MoveFileA(a.c_str(), moved.c_str()) != 0; }},
+        {"replace", [&] { return ::MoveFileExA(other.c_str(), a.c_str(), MOVEFILE_REPLACE_EXISTING) != 0; }},
+        {"delete", [&] { return ::DeleteFileA(a.c_str()) != 0; }},
+    };
+    for (const auto& t : attacks)
+        EXPECT_FALSE(t.succeeds()) << t.attack;
+    EXPECT_EQ(bytes, ReadFileBytes(a)) << "others may still read it";
+
+    ASSERT_TRUE(RunInstallers(view, {a}, {""}, holds, error)) << error;
+    std::vector<FakeRun> runs = ReadFakeLog(log);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_EQ(static_cast<long long>(bytes.size()), runs[0].selfBytes) << "the installer reads its own file";
+    EXPECT_FALSE(FileExists(a)) << "released before the removal";
+}
+
+TEST_F(RunInstallersTest, AHoldRefusesAFileThatDiffersOrThatAnotherProgramKeepsOpenForWriting) {
+    const std::string a = Place("a.exe", 0, 0);
+    std::string bytes = ReadFileBytes(a);
+    const std::string frame = LoadResString(IDS_ERR_DOWNLOAD);
+    bytes[bytes.size() / 2] ^= 1;
+    CInstallerHold changed;
+    EXPECT_FALSE(changed.Acquire(a, bytes.data(), static_cast<uint32_t>(bytes.size()), error));
+    EXPECT_EQ(service::FillMessage(frame, "ダウンロードの後でファイルが書き換えられました：" + a), error);
+    EXPECT_FALSE(changed.IsHeld());
+    EXPECT_TRUE(::DeleteFileA(a.c_str())) << "a refused file is not held";
+
+    const std::string b = Place("b.exe", 0, 0);
+    bytes = ReadFileBytes(b);
+    CFileHandle writer(::CreateFileA(b.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(writer.IsValid());
+    CInstallerHold contested;
+    EXPECT_FALSE(contested.Acquire(b, bytes.data(), static_cast<uint32_t>(bytes.size()), error));
+    std::string reason;
+    FormatSystemError(ERROR_SHARING_VIOLATION, reason);
+    EXPECT_EQ(service::FillMessage(frame, "ダウンロードしたファイルを保護できません：" + b + "\r\n" + reason),
+              error);
+}
+
 TEST_F(RunInstallersTest, TheFakeInstallerShowsItselfAndRecordsTheVersionItInstalls) {
     const char* key = "SOFTWARE\\Tavin\\PLMOlb\\KorvenalisClient";
     const std::string value = "Custom_998.999";
@@ -96,7 +162,7 @@ TEST_F(RunInstallersTest, TheFakeInstallerShowsItselfAndRecordsTheVersionItInsta
                                                "WaitMs=300\r\nWindow=1\r\nRegValue=" + value +
                                                    "\r\nRegData=1.2.3.4\r\nLog=" + log + "\r\n");
     ASSERT_FALSE(exe.empty());
-    EXPECT_TRUE(RunInstallers(view, {exe}, {"simplemode,"}, error));
+    EXPECT_TRUE(RunInstallers(view, {exe}, {"simplemode,"}, holds, error));
     std::string installed;
     EXPECT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, key, value, installed));
     EXPECT_EQ("1.2.3.4", installed);

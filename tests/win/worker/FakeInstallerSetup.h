@@ -28,6 +28,7 @@ struct FakeRun {
     std::string path, parameters;
     uint64_t start = 0, end = 0; // UTC, 100 ns units
     int exitCode = -1;
+    long long selfBytes = -1; // of its own file, read at its start
 };
 
 // The runs recorded in a fake installer log, in the order they started.
@@ -56,6 +57,8 @@ inline std::vector<FakeRun> ReadFakeLog(const std::string& logPath) {
         } else if (f[0] == "end" && f.size() >= 4 && !runs.empty()) {
             runs.back().end = std::stoull(f[1]);
             runs.back().exitCode = std::stoi(f[3]);
+            if (f.size() >= 5)
+                runs.back().selfBytes = std::stoll(f[4]);
         }
     }
     return runs;

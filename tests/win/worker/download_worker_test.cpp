@@ -142,7 +142,7 @@ TEST_F(DownloadWorkerTest, AnEmptyBodyFailsAndWritesNothing) {
     EXPECT_TRUE(TakeProgress().empty());
 }
 
-TEST_F(DownloadWorkerTest, AStatusOtherThan200IsNamedAndLeavesAnExistingFileAlone) {
+TEST_F(DownloadWorkerTest, AStatusOtherThan200IsNamedAndAnExistingFileIsNeverCut) {
     ASSERT_TRUE(WriteFileBytes(folder / "a.exe", "old contents"));
     server.Enqueue(ScriptedResponse::Status(404, "Not Found"));
     CDownloadWorker w;
@@ -151,6 +151,16 @@ TEST_F(DownloadWorkerTest, AStatusOtherThan200IsNamedAndLeavesAnExistingFileAlon
     EXPECT_EQ(1, w.m_bFailed);
     EXPECT_EQ(download::RequestFailureText(Frame(), 404, ""), w.m_strError);
     EXPECT_NE(std::string::npos, w.m_strError.find("http status 404"));
+    EXPECT_EQ("old contents", ReadFileBytes(folder / "a.exe"));
+
+    // The caller removed its file before: one there now was put by somebody else, maybe as a link
+    // to a file that this elevated program must not cut.
+    server.Enqueue(ScriptedResponse::Ok("body"));
+    CDownloadWorker again;
+    again.SetJob(wnd, server.Url("/f/a.exe"), folder / "a.exe");
+    RunToDone(again);
+    EXPECT_EQ(1, again.m_bFailed);
+    EXPECT_EQ(0u, again.m_strError.find("file save error:")) << again.m_strError;
     EXPECT_EQ("old contents", ReadFileBytes(folder / "a.exe"));
 }
 
