@@ -24,10 +24,10 @@ namespace {
 
 constexpr size_t kInstallerBytes = 16u << 20;
 constexpr int kFlowingAborts = 20;
-constexpr int kStalledAborts = 20;
-// The stalled aborts stop early past this much time: before Abort can end a blocking read each
-// one waits for the receive time-out.
-constexpr double kStalledBudgetMs = 60000;
+// Each attempt after a stalled abort first waits for the given-up download to reach its receive
+// time-out (about 10 s), since two downloads never run at once: fewer rounds, a larger budget.
+constexpr int kStalledAborts = 8;
+constexpr double kStalledBudgetMs = 120000;
 constexpr uint32_t kStallAfterBytes = 1u << 20;
 
 void Responsiveness(CTable& table, FILE* csv) {
