@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include "framework/TrustApi.h"
 #include "framework/WinInetApi.h"
 
 #include <utility>
@@ -78,9 +79,16 @@ struct ModuleTraits {
     static void Close(Type h) { ::FreeLibrary(h); }
 };
 
+struct ChainContextTraits {
+    using Type = PCCERT_CHAIN_CONTEXT;
+    static Type Null() { return nullptr; }
+    static void Close(Type h) { Trust().CertFreeCertificateChain(h); }
+};
+
 using CModule = CUniqueHandle<ModuleTraits>;             // libraries loaded by hand
 using CKernelHandle = CUniqueHandle<KernelHandleTraits>; // events, threads, processes
 using CFileHandle = CUniqueHandle<FileHandleTraits>;     // files, toolhelp snapshots
 using CRegKey = CUniqueHandle<RegKeyTraits>;
 using CInternetHandle = CUniqueHandle<InternetHandleTraits>;
 using CLocalMem = CUniqueHandle<LocalMemTraits>;
+using CCertChain = CUniqueHandle<ChainContextTraits>; // certificate chains built by hand

@@ -18,6 +18,14 @@
 #define IDS_INSTALL_DONE 112
 #define IDS_ERR_PARAMS 113
 #define IDS_FULLWIDTH 114
+// The publisher check of downloaded installers (115-119 left to the download's own texts).
+#define IDS_ERR_SIGNATURE 120
+#define IDS_SIG_NONE 121
+#define IDS_SIG_BAD_DIGEST 122
+#define IDS_SIG_UNTRUSTED 123
+#define IDS_SIG_NOT_CODE_SIGNING 124
+#define IDS_SIG_PUBLISHER 125
+#define IDS_SIG_UNCHECKED 126
 
 #define IDC_FORCE_UPDATE 1002
 #define IDC_INSTALL 1003
