@@ -79,6 +79,12 @@ struct ModuleTraits {
     static void Close(Type h) { ::FreeLibrary(h); }
 };
 
+struct CertStoreTraits {
+    using Type = HCERTSTORE;
+    static Type Null() { return nullptr; }
+    static void Close(Type h) { Trust().CertCloseStore(h, 0); }
+};
+
 struct ChainContextTraits {
     using Type = PCCERT_CHAIN_CONTEXT;
     static Type Null() { return nullptr; }
@@ -91,4 +97,5 @@ using CFileHandle = CUniqueHandle<FileHandleTraits>;     // files, toolhelp snap
 using CRegKey = CUniqueHandle<RegKeyTraits>;
 using CInternetHandle = CUniqueHandle<InternetHandleTraits>;
 using CLocalMem = CUniqueHandle<LocalMemTraits>;
+using CCertStore = CUniqueHandle<CertStoreTraits>;
 using CCertChain = CUniqueHandle<ChainContextTraits>; // certificate chains built by hand

@@ -10,6 +10,9 @@ const TrustApi& Trust() {
         a.ok = wintrust.Bind(a.WinVerifyTrust, "WinVerifyTrust") &&
                wintrust.Bind(a.WTHelperProvDataFromStateData, "WTHelperProvDataFromStateData") &&
                wintrust.Bind(a.WTHelperGetProvSignerFromChain, "WTHelperGetProvSignerFromChain") &&
+               crypt32.Bind(a.CertOpenStore, "CertOpenStore") &&
+               crypt32.Bind(a.CertAddStoreToCollection, "CertAddStoreToCollection") &&
+               crypt32.Bind(a.CertCloseStore, "CertCloseStore") &&
                crypt32.Bind(a.CertGetCertificateChain, "CertGetCertificateChain") &&
                crypt32.Bind(a.CertFreeCertificateChain, "CertFreeCertificateChain") &&
                crypt32.Bind(a.CertGetEnhancedKeyUsage, "CertGetEnhancedKeyUsage") &&

@@ -11,6 +11,9 @@ struct TrustApi {
     decltype(&::WinVerifyTrust) WinVerifyTrust = nullptr;
     decltype(&::WTHelperProvDataFromStateData) WTHelperProvDataFromStateData = nullptr;
     decltype(&::WTHelperGetProvSignerFromChain) WTHelperGetProvSignerFromChain = nullptr;
+    decltype(&::CertOpenStore) CertOpenStore = nullptr;
+    decltype(&::CertAddStoreToCollection) CertAddStoreToCollection = nullptr;
+    decltype(&::CertCloseStore) CertCloseStore = nullptr;
     decltype(&::CertGetCertificateChain) CertGetCertificateChain = nullptr;
     decltype(&::CertFreeCertificateChain) CertFreeCertificateChain = nullptr;
     decltype(&::CertGetEnhancedKeyUsage) CertGetEnhancedKeyUsage = nullptr;

@@ -130,13 +130,18 @@ bool ChainIsTrusted(PCCERT_CONTEXT cert, const CRYPT_PROVIDER_DATA& provider, co
     para.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
     para.RequestedUsage.Usage.cUsageIdentifier = 1;
     para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
-    // The signature's own certificates (intermediates the publisher included) may complete it.
-    HCERTSTORE signatureStore = provider.chStores > 0 ? provider.pahStores[0] : nullptr;
+    // The certificates that came with the signature (the intermediates a publisher includes) may
+    // complete the chain; the verification keeps them in its stores.
+    CCertStore extra(Trust().CertOpenStore(CERT_STORE_PROV_COLLECTION, 0, 0, 0, nullptr));
+    if (!extra)
+        return false;
+    for (DWORD i = 0; i < provider.chStores; ++i)
+        Trust().CertAddStoreToCollection(extra.Get(), provider.pahStores[i], 0, 0);
     // At the signature's time stamp when it has one, else now: as the trust provider judged it.
     FILETIME when = verifyAsOf;
     const bool hasTime = when.dwLowDateTime != 0 || when.dwHighDateTime != 0;
     PCCERT_CHAIN_CONTEXT raw = nullptr;
-    if (!Trust().CertGetCertificateChain(nullptr, cert, hasTime ? &when : nullptr, signatureStore, &para,
+    if (!Trust().CertGetCertificateChain(nullptr, cert, hasTime ? &when : nullptr, extra.Get(), &para,
                                          CERT_CHAIN_CACHE_ONLY_URL_RETRIEVAL, nullptr, &raw))
         return false;
     CCertChain chain(raw);

@@ -36,6 +36,7 @@ struct Case {
 const Case kCases[] = {
     {"genuine.exe", kPin, 0},
     {"launcher.exe", kPin, 0},
+    {"intermediate.exe", kPin, 0}, // the issuing CA comes with the signature only
     {"unsigned.exe", kPin, IDS_SIG_NONE},
     {"tampered.exe", kPin, IDS_SIG_BAD_DIGEST},
     {"selfsigned.exe", kPin, IDS_SIG_UNTRUSTED},

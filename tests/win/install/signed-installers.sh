@@ -68,6 +68,9 @@ CNF
     cert root "Tavin Test Root CA" ca
     cert pinned "Tavin Test Publisher" codesign root
     cert other "Other Test Publisher" codesign root
+    cert intermediate "Tavin Test Issuing CA" ca root
+    cert issued "Tavin Test Publisher" codesign intermediate
+    cat issued.pem intermediate.pem >issued-chain.pem
     cert serverauth "Tavin Test Publisher" serverauth root
     cert selfsigned "Tavin Test Publisher" codesign
     cert stranger "Stranger Test Root CA" ca
@@ -81,6 +84,7 @@ CNF
     cp "$program" unsigned.exe
     sign pinned.pem pinned.key genuine.exe
     sign other.pem other.key other.exe
+    sign issued-chain.pem issued.key intermediate.exe
     sign serverauth.pem serverauth.key serverauth.exe
     sign selfsigned.pem selfsigned.key selfsigned.exe
     sign foreign.pem foreign.key unknown-issuer.exe
