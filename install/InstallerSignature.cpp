@@ -193,6 +193,7 @@ bool CheckInstallerSigner(HANDLE file, const std::string& path, const std::strin
         error = LoadResString(IDS_SIG_UNTRUSTED);
         return false;
     }
+    // The pin is a literal of the program, so in the ANSI code page like the path.
     const std::wstring name = SimpleName(cert);
     if (signerPin.empty() || name != Widen(signerPin)) {
         error = text::Format(LoadResString(IDS_SIG_PUBLISHER).c_str(), Narrow(name).c_str());
