@@ -11,8 +11,8 @@
 const std::string& InstallerSignerPin();
 
 // file: the installer, open for reading (the check runs on this handle, not on the path, and may
-// move its file pointer); path names it for the library. True when the file passes; otherwise error holds the reason, one of
-// the texts IDS_SIG_*, without frame.
+// move its file pointer); path names it for the library. True when the file passes; otherwise
+// error holds the reason, one of the texts IDS_SIG_*, without frame.
 bool CheckInstallerSigner(HANDLE file, const std::string& path, const std::string& signerPin,
                           std::string& error);
 
