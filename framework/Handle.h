@@ -6,6 +6,7 @@
 #include <wincrypt.h>
 #include <wininet.h>
 
+#include "framework/TrustApi.h"
 #include "framework/WinInetApi.h"
 
 #include <utility>
@@ -91,6 +92,18 @@ struct CryptHashTraits {
     static void Close(Type h) { ::CryptDestroyHash(h); }
 };
 
+struct CertStoreTraits {
+    using Type = HCERTSTORE;
+    static Type Null() { return nullptr; }
+    static void Close(Type h) { Trust().CertCloseStore(h, 0); }
+};
+
+struct ChainContextTraits {
+    using Type = PCCERT_CHAIN_CONTEXT;
+    static Type Null() { return nullptr; }
+    static void Close(Type h) { Trust().CertFreeCertificateChain(h); }
+};
+
 using CModule = CUniqueHandle<ModuleTraits>;             // libraries loaded by hand
 using CKernelHandle = CUniqueHandle<KernelHandleTraits>; // events, threads, processes
 using CFileHandle = CUniqueHandle<FileHandleTraits>;     // files, toolhelp snapshots
@@ -99,3 +112,5 @@ using CInternetHandle = CUniqueHandle<InternetHandleTraits>;
 using CLocalMem = CUniqueHandle<LocalMemTraits>;
 using CCryptProv = CUniqueHandle<CryptProvTraits>;
 using CCryptHash = CUniqueHandle<CryptHashTraits>;
+using CCertStore = CUniqueHandle<CertStoreTraits>;
+using CCertChain = CUniqueHandle<ChainContextTraits>; // certificate chains built by hand

@@ -25,6 +25,12 @@ constexpr DWORD kIgnoredCertificateFaults =
     SECURITY_FLAG_IGNORE_REVOCATION | SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_WRONG_USAGE |
     SECURITY_FLAG_IGNORE_CERT_CN_INVALID | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
 static_assert(kIgnoredCertificateFaults == 0x3380, "certificate faults accepted");
+// Strict or not, a revocation lookup that cannot be made is no fault: offices that are offline or
+// behind a proxy would otherwise fail every request. A certificate that is itself wrong still fails.
+constexpr DWORD kIgnoredWhenStrict = SECURITY_FLAG_IGNORE_REVOCATION;
+#ifndef PLMO_STRICT_TLS
+#define PLMO_STRICT_TLS 0
+#endif
 constexpr DWORD kSetCookieBufferSize = 4096;
 
 struct ParsedUrl {
@@ -181,7 +187,7 @@ private:
     bool m_bText;
 };
 
-CHttpAccess::CHttpAccess() = default;
+CHttpAccess::CHttpAccess() : m_bStrictTls(PLMO_STRICT_TLS != 0) {}
 
 CHttpAccess::~CHttpAccess() {
     ResetResponse();
@@ -312,7 +318,7 @@ bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie
         DWORD securitySize = sizeof security;
         WinInet().InternetQueryOptionA(request.Get(), INTERNET_OPTION_SECURITY_FLAGS, &security,
                                        &securitySize);
-        security |= kIgnoredCertificateFaults;
+        security |= m_bStrictTls ? kIgnoredWhenStrict : kIgnoredCertificateFaults;
         WinInet().InternetSetOptionA(request.Get(), INTERNET_OPTION_SECURITY_FLAGS, &security,
                                      sizeof security);
 

@@ -65,6 +65,9 @@ public:
     int m_nProxyPort = 0;
     std::string m_strUserName;
     std::string m_strPassword;
+    // Certificate faults of https addresses fail the request (the library's error text) instead of
+    // being ignored. The build's PLMO_STRICT_TLS gives the default.
+    bool m_bStrictTls;
 
     // 1 when name occurs in headerText in any letter case (a plain substring test), else 0.
     static int HeaderContains(const std::string& headerText, const std::string& name);

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, idempotently, what the build, the tests and the demo need on Debian 12.
-# A machine that already has everything costs a few dpkg queries.
+# A machine that already has everything costs a few dpkg queries. osslsigncode is in the list
+# for every machine: the tests sign installers and the launcher with it, and a deployment build
+# signs the program with it (tools/sign-exe.sh).
 set -euo pipefail
 
 need=()
@@ -13,7 +15,7 @@ fi
 
 for p in cmake make g++ googletest g++-mingw-w64-i686-posix mingw-w64-i686-dev \
          wine wine32:i386 wine64 xvfb xauth x11-apps x11-utils locales \
-         fonts-ipafont-gothic fonts-wine imagemagick openssl curl python3; do
+         fonts-ipafont-gothic fonts-wine imagemagick openssl osslsigncode curl python3; do
   have_pkg "$p" || need+=("$p")
 done
 

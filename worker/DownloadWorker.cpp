@@ -4,6 +4,7 @@
 
 #include "framework/Resources.h"
 #include "framework/WinInetApi.h"
+#include "install/InstallerSignature.h"
 #include "ui/resource.h"
 #include "util/FilePath.h"
 #include "worker/DownloadTexts.h"
@@ -25,6 +26,7 @@ void CDownloadWorker::SetJob(HWND notifyWnd, const std::string& url, const std::
     m_hNotifyWnd = notifyWnd;
     m_strUrl = url;
     m_strFilePath = filePath;
+    m_strSignerPin = InstallerSignerPin();
 }
 
 void CDownloadWorker::Abort() {
@@ -160,5 +162,15 @@ bool CDownloadWorker::Download(std::string& error) {
         error = download::FileSaveErrorText(file.GetErrorText());
         return false;
     }
-    return m_hold.Acquire(m_strFilePath, http.m_pData, http.m_dwDataSize, error);
+    if (!m_hold.Acquire(m_strFilePath, http.m_pData, http.m_dwDataSize, error))
+        return false;
+    // On the held file, so the publisher checked is the publisher that runs.
+    std::string reason;
+    if (!m_strSignerPin.empty() &&
+        !CheckInstallerSigner(m_hold.Handle(), m_strFilePath, m_strSignerPin, reason)) {
+        m_hold = CInstallerHold();
+        error = SignatureRefusalText(m_strFilePath, reason);
+        return false;
+    }
+    return true;
 }

@@ -20,8 +20,11 @@ public:
     CDownloadWorker() = default;
     ~CDownloadWorker() override;
 
-    // Before Start. notifyWnd receives the progress message; may be null.
+    // Before Start. notifyWnd receives the progress message; may be null. The written file must
+    // then be signed by the publisher the build names, if it names one.
     void SetJob(HWND notifyWnd, const std::string& url, const std::string& filePath);
+    // After SetJob: another publisher to demand (empty: none).
+    void SetSignerPin(const std::string& pin) { m_strSignerPin = pin; }
 
     // From the user-interface thread: flags the run as aborted and, when its request is open,
     // hands the request to a thread of its own to close, which ends the transfer also when it is
@@ -77,5 +80,6 @@ private:
     HWND m_hNotifyWnd = nullptr;
     std::string m_strUrl;
     std::string m_strFilePath;
+    std::string m_strSignerPin;
     CInstallerHold m_hold; // the worker thread's until the done flag is up
 };

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "framework/Resources.h"
+#include "install/InstallerSignature.h"
 #include "tests/win/support/LoopbackServer.h"
+#include "tests/win/worker/FakeInstallerSetup.h"
 #include "tests/win/worker/TestFolder.h"
 #include "ui/resource.h"
 #include "util/SystemError.h"
@@ -175,6 +177,18 @@ TEST_F(DownloadWorkerTest, AMissingDestinationFolderIsAFileSaveError) {
     ASSERT_TRUE(FormatSystemError(ERROR_PATH_NOT_FOUND, systemText));
     EXPECT_EQ("file save error:" + systemText, w.m_strError);
     EXPECT_FALSE(FileExists(target));
+}
+
+TEST_F(DownloadWorkerTest, ADemandedPublisherRefusesAnUnsignedProgramAndLetsGoOfIt) {
+    server.Enqueue(ScriptedResponse::Ok(ReadFileBytes(FakeInstallerProgram())));
+    CDownloadWorker w;
+    const std::string target = folder / "a.exe";
+    w.SetJob(wnd, server.Url("/f/a.exe"), target);
+    w.SetSignerPin("Tavin Test Publisher");
+    RunToDone(w);
+    EXPECT_EQ(1, w.m_bFailed);
+    EXPECT_EQ(SignatureRefusalText(target, LoadResString(IDS_SIG_NONE)), w.m_strError);
+    EXPECT_TRUE(::DeleteFileA(target.c_str())) << "no hold stays on a refused file";
 }
 
 TEST_F(DownloadWorkerTest, NoServerGivesTheTransportTextInTheFrame) {

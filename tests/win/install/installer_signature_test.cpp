@@ -1,0 +1,79 @@
+// The publisher check against installers signed by the set-up step (signed-installers.sh): a
+// test root that the prefix trusts, certificates made with openssl, signatures by osslsigncode.
+#include "install/InstallerSignature.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "framework/Handle.h"
+#include "framework/Resources.h"
+#include "framework/Text.h"
+#include "ui/resource.h"
+
+namespace {
+
+const char* const kPin = "Tavin Test Publisher";
+
+// The fixture's Unix directory, seen through Wine's Z: drive.
+std::string SignedFile(const std::string& name) {
+    const char* dir = std::getenv("PLMO_SIG_DIR");
+    std::string path = std::string("Z:") + (dir ? dir : "") + "/" + name;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+struct Case {
+    const char* file;
+    const char* pin;
+    UINT reason; // 0: accepted
+};
+
+// Each refusal names its own reason; the library accepting a partial chain or a self-signed
+// certificate on its own must not let either through.
+const Case kCases[] = {
+    {"genuine.exe", kPin, 0},
+    {"launcher.exe", kPin, 0},
+    {"intermediate.exe", kPin, 0}, // the issuing CA comes with the signature only
+    {"unsigned.exe", kPin, IDS_SIG_NONE},
+    {"tampered.exe", kPin, IDS_SIG_BAD_DIGEST},
+    {"selfsigned.exe", kPin, IDS_SIG_UNTRUSTED},
+    {"unknown-issuer.exe", kPin, IDS_SIG_UNTRUSTED},
+    {"untrusted-root.exe", kPin, IDS_SIG_UNTRUSTED},
+    {"serverauth.exe", kPin, IDS_SIG_NOT_CODE_SIGNING},
+    {"other.exe", kPin, IDS_SIG_PUBLISHER},
+    {"genuine.exe", "tavin test publisher", IDS_SIG_PUBLISHER},
+};
+
+} // namespace
+
+TEST(InstallerSignature, EachFileGetsItsVerdict) {
+    ASSERT_NE(nullptr, std::getenv("PLMO_SIG_DIR"))
+        << "no signed files: run through ctest (win_install_sig_tests)";
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(std::string(c.file) + " pinned to " + c.pin);
+        const std::string path = SignedFile(c.file);
+        CFileHandle file(
+            ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(file.IsValid());
+        std::string error = "untouched";
+        const bool ok = CheckInstallerSigner(file.Get(), path, c.pin, error);
+        EXPECT_EQ(c.reason == 0, ok);
+        if (c.reason == 0)
+            EXPECT_EQ("untouched", error);
+        else if (c.reason == IDS_SIG_PUBLISHER)
+            EXPECT_EQ(text::Format(LoadResString(c.reason).c_str(),
+                                   std::string(c.file) == "other.exe" ? "Other Test Publisher" : kPin),
+                      error);
+        else
+            EXPECT_EQ(LoadResString(c.reason), error);
+    }
+}
+
+TEST(InstallerSignature, RefusalNamesFileAndReason) {
+    const std::string text = SignatureRefusalText("client.exe", LoadResString(IDS_SIG_NONE));
+    EXPECT_TRUE(text::Contains(text, "client.exe")) << text;
+    EXPECT_TRUE(text::Contains(text, LoadResString(IDS_SIG_NONE))) << text;
+}
