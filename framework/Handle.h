@@ -78,9 +78,16 @@ struct ModuleTraits {
     static void Close(Type h) { ::FreeLibrary(h); }
 };
 
+struct IconTraits {
+    using Type = HICON;
+    static Type Null() { return nullptr; }
+    static void Close(Type h) { ::DestroyIcon(h); }
+};
+
 using CModule = CUniqueHandle<ModuleTraits>;             // libraries loaded by hand
 using CKernelHandle = CUniqueHandle<KernelHandleTraits>; // events, threads, processes
 using CFileHandle = CUniqueHandle<FileHandleTraits>;     // files, toolhelp snapshots
 using CRegKey = CUniqueHandle<RegKeyTraits>;
 using CInternetHandle = CUniqueHandle<InternetHandleTraits>;
 using CLocalMem = CUniqueHandle<LocalMemTraits>;
+using CIcon = CUniqueHandle<IconTraits>; // icons loaded at a size of our own, never LR_SHARED
