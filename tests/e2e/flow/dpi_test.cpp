@@ -121,7 +121,8 @@ void ExpectTextsFit(const CRemoteWindow& window, const CDialogFont& font, int dp
     std::string misfits;
     for (const CRemoteWindow& control : window.Children())
         misfits += Misfit(control, font, dpi);
-    EXPECT_EQ("", misfits) << when;
+    if (!misfits.empty())
+        ADD_FAILURE() << "texts that do not fit, " << when << ":\n" << misfits;
 }
 
 // A window that keeps changing (the progress) is taken as it is.
