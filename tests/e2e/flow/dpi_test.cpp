@@ -1,6 +1,7 @@
 // The dialog and the About box at display scalings from 100 % to 200 %: every text fits its
 // control while idle, downloading and installing, the boxes' icons are recognised at their size,
-// and each scaling leaves screenshots for a person to look at.
+// the dialog goes to the bottom centre of the work area, and each scaling leaves screenshots for a
+// person to look at.
 #include "tests/e2e/flow/FlowFixture.h"
 
 #include <string>
@@ -178,6 +179,14 @@ TEST_P(Scaling, EveryTextFitsItsControlIdleAboutDownloadingAndInstalling) {
     WaitFor(
         "the first installer to run", [&] { return status.Caption() == texts::Installing(1, 2); }, 60000);
     ExpectTextsFit(Dialog(), font, dpi, "installing");
+    // Placed in the same pixels as the work area, whatever the scaling.
+    MONITORINFO primary{};
+    primary.cbSize = sizeof primary;
+    ::GetMonitorInfoA(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary);
+    const RECT r = Dialog().WindowRect();
+    EXPECT_EQ(primary.rcWork.right / 2 - (r.right - r.left) / 2, r.left)
+        << "bottom centre at " << dpi << " DPI";
+    EXPECT_EQ(primary.rcWork.bottom, r.bottom) << "bottom centre at " << dpi << " DPI";
 
     box = WaitForBox(60000);
     ExpectBox(box, texts::kDone, BoxIcon::Information, "OK");
