@@ -104,6 +104,12 @@ struct ChainContextTraits {
     static void Close(Type h) { Trust().CertFreeCertificateChain(h); }
 };
 
+struct IconTraits {
+    using Type = HICON;
+    static Type Null() { return nullptr; }
+    static void Close(Type h) { ::DestroyIcon(h); }
+};
+
 using CModule = CUniqueHandle<ModuleTraits>;             // libraries loaded by hand
 using CKernelHandle = CUniqueHandle<KernelHandleTraits>; // events, threads, processes
 using CFileHandle = CUniqueHandle<FileHandleTraits>;     // files, toolhelp snapshots
@@ -114,3 +120,4 @@ using CCryptProv = CUniqueHandle<CryptProvTraits>;
 using CCryptHash = CUniqueHandle<CryptHashTraits>;
 using CCertStore = CUniqueHandle<CertStoreTraits>;
 using CCertChain = CUniqueHandle<ChainContextTraits>; // certificate chains built by hand
+using CIcon = CUniqueHandle<IconTraits>; // icons loaded at a size of our own, never LR_SHARED

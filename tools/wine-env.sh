@@ -13,8 +13,20 @@ unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY no_proxy NO_PROXY
 
 plmo_prefix_ready() { [ -f "$WINEPREFIX/.plmo-ready" ]; }
 
+# Wine draws its caption buttons and scroll arrows with Marlett, whose close glyph is the letter "r".
+# A prefix made by Debian's Wine 8 gets none of Wine's own fonts in its Fonts folder (they are in
+# /usr/share/wine/fonts, package fonts-wine), so another font drew the letters.
+plmo_prefix_fonts() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" src
+    [ -f "$fonts/marlett.ttf" ] && return 0
+    for src in /usr/share/wine/fonts/marlett.ttf /usr/lib/*/wine/fonts/marlett.ttf; do
+        [ -f "$src" ] && mkdir -p "$fonts" && cp "$src" "$fonts/" && return 0
+    done
+    echo "wine-env: no marlett.ttf (package fonts-wine): caption buttons will show letters" >&2
+}
+
 plmo_make_prefix() {
-    plmo_prefix_ready && return 0
+    plmo_prefix_ready && { plmo_prefix_fonts; return 0; }
     mkdir -p "$(dirname "$WINEPREFIX")"
     rm -rf "$WINEPREFIX"
     echo "wine-env: creating the Wine prefix $WINEPREFIX (once, about 20 s)" >&2
@@ -38,5 +50,6 @@ plmo_make_prefix() {
     } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$reg"
     DISPLAY= wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
     wineserver -w
+    plmo_prefix_fonts
     touch "$WINEPREFIX/.plmo-ready"
 }

@@ -1,5 +1,6 @@
 #include "ui/AboutDlg.h"
 
+#include "framework/Resources.h"
 #include "framework/Text.h"
 #include "ui/ServiceAddress.h"
 #include "ui/resource.h"
@@ -19,5 +20,13 @@ BOOL CAboutDlg::OnInitDialog() {
                           .c_str());
     ::SetDlgItemTextA(m_hWnd, IDC_ABOUT_SERVICE,
                       text::Format("[ for %s ]", ShortHostName(BuiltInServiceUrl()).c_str()).c_str());
+    // The template's icon static has no id and loads the icon shared, at a size of the system's
+    // choosing; it gets one loaded at this DPI's large icon size instead.
+    m_icon = LoadResIcon(IDR_MAINFRAME, SM_CXICON, SM_CYICON);
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child && m_icon;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if ((::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            ::SendMessageA(child, STM_SETICON, reinterpret_cast<WPARAM>(m_icon.Get()), 0);
+    }
     return TRUE;
 }

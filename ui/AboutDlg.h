@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/Dialog.h"
+#include "framework/Handle.h"
 
 class CAboutDlg : public CDialog {
 public:
@@ -9,4 +10,7 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+
+private:
+    CIcon m_icon; // the template's icon at this DPI's size, held while the box shows it
 };

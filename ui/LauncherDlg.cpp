@@ -19,8 +19,9 @@ const char kCaption[] = "PLMOInstApp";
 const char kTitle[] = "Korvenalisクライアント インストールランチャ";
 } // namespace
 
-CLauncherDlg::CLauncherDlg(HWND parent) : CDialog(IDD_LAUNCHER_DIALOG, parent) {
-    m_hIcon = ::LoadIconA(CApp::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+CLauncherDlg::CLauncherDlg(HWND parent)
+    : CDialog(IDD_LAUNCHER_DIALOG, parent), m_icon(LoadResIcon(IDR_MAINFRAME, SM_CXICON, SM_CYICON)),
+      m_iconSmall(LoadResIcon(IDR_MAINFRAME, SM_CXSMICON, SM_CYSMICON)) {
     MapRegisteredMessage(InstDlMessage, [this](WPARAM wp, LPARAM lp) { return OnInstDlMessage(wp, lp); });
 }
 
@@ -54,8 +55,8 @@ BOOL CLauncherDlg::OnInitDialog() {
         }
     }
 
-    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Get()));
+    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_iconSmall.Get()));
 
     for (int id : {IDOK, IDCANCEL}) {
         CWindow button(GetItem(id));
@@ -166,10 +167,12 @@ bool CLauncherDlg::OnPaint() {
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(m_hWnd, &ps);
     Send(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    // At exactly the size it was loaded at for this DPI, so it is never stretched.
     int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
     RECT rc;
     ::GetClientRect(m_hWnd, &rc);
-    ::DrawIcon(dc, (rc.right - rc.left - cx + 1) / 2, (rc.bottom - rc.top - cy + 1) / 2, m_hIcon);
+    ::DrawIconEx(dc, (rc.right - rc.left - cx + 1) / 2, (rc.bottom - rc.top - cy + 1) / 2, m_icon.Get(), cx,
+                 cy, 0, nullptr, DI_NORMAL);
     ::EndPaint(m_hWnd, &ps);
     return true;
 }

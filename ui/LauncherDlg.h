@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "framework/Handle.h"
 #include "framework/Window.h"
 #include "install/InstallProgressView.h"
 #include "install/InstallerHold.h"
@@ -41,7 +42,8 @@ public:
     CStaticCtrl m_lblTitle;
     CButtonCtrl m_chkForceUpdate;
     CProgressCtrl m_progress;
-    HICON m_hIcon = nullptr;
+    CIcon m_icon;      // at SM_CXICON: caption on Alt+Tab, minimised, dragged
+    CIcon m_iconSmall; // at SM_CXSMICON: caption and taskbar
 
 protected:
     void DoDataExchange() override;
@@ -50,7 +52,7 @@ protected:
     bool OnCommand(UINT id, UINT code) override;
     bool OnSysCommand(WPARAM cmd, LPARAM lp) override;
     bool OnPaint() override;
-    HICON OnQueryDragIcon() override { return m_hIcon; }
+    HICON OnQueryDragIcon() override { return m_icon.Get(); }
 
     void OnInstall();
     void OnAbort();

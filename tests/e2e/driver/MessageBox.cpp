@@ -1,5 +1,6 @@
 #include "tests/e2e/driver/MessageBox.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -18,10 +19,11 @@ struct CIconPicture {
     std::vector<uint8_t> onBlack, onWhite; // RGB
 };
 
-CIconPicture DrawSystemIcon(LPCSTR id) {
+// At the size the box shows it, which follows the program's DPI, not this process's.
+CIconPicture DrawSystemIcon(LPCSTR id, int size) {
     CIconPicture pic;
-    pic.size = ::GetSystemMetrics(SM_CXICON);
-    HICON icon = ::LoadIconA(nullptr, id);
+    pic.size = size;
+    HICON icon = static_cast<HICON>(::LoadImageA(nullptr, id, IMAGE_ICON, size, size, 0));
     HDC screen = ::GetDC(nullptr);
     HDC mem = ::CreateCompatibleDC(screen);
     BITMAPINFO bi{};
@@ -37,7 +39,7 @@ CIconPicture DrawSystemIcon(LPCSTR id) {
         for (int pass = 0; pass < 2; ++pass) {
             RECT r{0, 0, pic.size, pic.size};
             ::FillRect(mem, &r, static_cast<HBRUSH>(::GetStockObject(pass ? WHITE_BRUSH : BLACK_BRUSH)));
-            ::DrawIconEx(mem, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+            ::DrawIconEx(mem, 0, 0, icon, pic.size, pic.size, 0, nullptr, DI_NORMAL);
             ::GdiFlush();
             auto& out = pass ? pic.onWhite : pic.onBlack;
             const auto* p = static_cast<const uint8_t*>(bits);
@@ -46,6 +48,8 @@ CIconPicture DrawSystemIcon(LPCSTR id) {
         }
         ::SelectObject(mem, old);
     }
+    if (icon)
+        ::DestroyIcon(icon);
     if (dib)
         ::DeleteObject(dib);
     if (mem)
@@ -125,9 +129,11 @@ BoxIcon RecogniseIcon(const CRemoteWindow& iconStatic) {
                                     {BoxIcon::Information, IDI_INFORMATION},
                                     {BoxIcon::Question, IDI_QUESTION},
                                     {BoxIcon::Error, IDI_ERROR}};
+    const RECT area = iconStatic.ClientScreenRect();
+    const int size = std::min(area.right - area.left, area.bottom - area.top);
     std::vector<std::pair<BoxIcon, CIconPicture>> pictures;
     for (const Candidate& c : candidates)
-        pictures.emplace_back(c.kind, DrawSystemIcon(c.id));
+        pictures.emplace_back(c.kind, DrawSystemIcon(c.id, size > 0 ? size : ::GetSystemMetrics(SM_CXICON)));
     // The box may not have painted yet: look again until one picture matches clearly.
     BoxIcon best = BoxIcon::Unrecognised;
     PollUntil(
