@@ -9,7 +9,12 @@
 #include "framework/Handle.h"
 #include "framework/Resources.h"
 #include "framework/Text.h"
+#include "install/RunInstallers.h"
+#include "tests/win/install/RecordingView.h"
+#include "tests/win/support/LoopbackServer.h"
+#include "tests/win/worker/FakeInstallerSetup.h"
 #include "ui/resource.h"
+#include "worker/DownloadWorker.h"
 
 namespace {
 
@@ -76,4 +81,35 @@ TEST(InstallerSignature, RefusalNamesFileAndReason) {
     const std::string text = SignatureRefusalText("client.exe", LoadResString(IDS_SIG_NONE));
     EXPECT_TRUE(text::Contains(text, "client.exe")) << text;
     EXPECT_TRUE(text::Contains(text, LoadResString(IDS_SIG_NONE))) << text;
+}
+
+// The whole pinned path: the worker checks the publisher on the file it holds, hands the hold on,
+// and the installer runs from it.
+using InstallerSignatureDownload = LoopbackServerTest;
+
+TEST_F(InstallerSignatureDownload, AGenuineInstallerPassesTheDownloadAndRuns) {
+    ASSERT_NE(nullptr, std::getenv("PLMO_SIG_DIR"));
+    CTestFolder folder{"pinned"};
+    const std::string path = folder / "genuine.exe", log = folder / "runs.log";
+    ASSERT_TRUE(WriteFileBytes(path + ".ini", "[fake]\r\nWaitMs=0\r\nWindow=0\r\nLog=" + log + "\r\n"));
+    server.Enqueue(ScriptedResponse::Ok(ReadFileBytes(SignedFile("genuine.exe"))));
+    CDownloadWorker worker;
+    worker.SetJob(nullptr, server.Url("/f/genuine.exe"), path);
+    worker.SetSignerPin(kPin);
+    ASSERT_TRUE(worker.Start(false, 50, THREAD_PRIORITY_NORMAL));
+    for (int i = 0; worker.IsDone() != 1; ++i) {
+        ASSERT_LT(i, 3000) << "the download never finished";
+        ::Sleep(10);
+    }
+    worker.Stop(false);
+    ASSERT_EQ(0, worker.m_bFailed) << worker.m_strError;
+    CInstallerHolds holds;
+    holds.Add(worker.TakeHold());
+    CRecordingView view;
+    std::string error;
+    ASSERT_TRUE(RunInstallers(view, {path}, {""}, holds, error)) << error;
+    const std::vector<FakeRun> runs = ReadFakeLog(log);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_EQ(path, runs[0].path);
+    EXPECT_FALSE(FileExists(path));
 }
