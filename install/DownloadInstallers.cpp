@@ -58,7 +58,7 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
         // A download the user gave up may still be inside the library: never two at once. The
         // abort button reaches the new worker meanwhile and ends this wait.
         CRunningWorkerScope waiting(view, worker.get());
-        WaitForGivenUpWorkers(dlg, [&] { return worker->IsAborted() == 1; });
+        PumpUntil(dlg, [&] { return GivenUpWorkerCount() == 0 || worker->IsAborted() == 1; });
     }
     if (worker->IsAborted() == 1)
         return DecideDownloadOutcome(1, 1, std::string(), error);
@@ -73,12 +73,7 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
         // A cancelled transfer writes nothing more, so its thread need not be waited for; the
         // library may keep it blocked on a silent server until its receive time-out. The abort
         // comes through the pass's dispatch: asking right after it ends the wait a slice sooner.
-        while (worker->IsDone() != 1) {
-            PumpWaitMessages(dlg);
-            if (worker->IsTransferCancelled() == 1)
-                break;
-            ::Sleep(kPumpSliceMs);
-        }
+        PumpUntil(dlg, [&] { return worker->IsDone() == 1 || worker->IsTransferCancelled() == 1; });
         // The worker posts its progress before it raises the done flag, so the last progress of
         // this file is queued already: show it while it still counts for this file. A click
         // stays queued for later, so it cannot abort a file that is already complete.
@@ -94,9 +89,9 @@ bool DownloadOne(IInstallProgressView& view, HWND dlg, const std::string& tempDi
         worker->Stop(false);
         worker.reset();
         // The file is this run's own (an earlier one was removed above) and closed, the worker's
-        // hold with it: a write that
-        // failed part-way, on a full disk, left its start, and an abort that came after the
-        // decision to write found it complete; nobody must take either for an installer.
+        // hold with it: a write that failed part-way, on a full disk, left its start, and an abort
+        // that came after the decision to write found it complete; nobody must take either for an
+        // installer.
         if (!ok && IsExistingFile(path))
             RemoveFile(path);
     } else {

@@ -34,11 +34,10 @@ void CDownloadWorker::Abort() {
     {
         CScopedLock lock(m_csAborted);
         m_bAborted = 1;
-        if (m_hActiveRequest && !m_bRequestTaken) {
+        if (m_hActiveRequest && !m_hTakenRequest) {
             request = m_hActiveRequest;
             m_hTakenRequest = request;
             m_hActiveRequest = nullptr;
-            m_bRequestTaken = 1;
         }
     }
     // A second click, or a request that is not open yet (it sees the flag as it opens).
@@ -77,7 +76,7 @@ bool CDownloadWorker::PublishRequest(void* request) {
 bool CDownloadWorker::WithdrawRequest(void*) {
     CScopedLock lock(m_csAborted);
     m_hActiveRequest = nullptr;
-    return m_bRequestTaken == 0;
+    return m_hTakenRequest == nullptr;
 }
 
 bool CDownloadWorker::DecideToWrite() {

@@ -71,9 +71,8 @@ private:
     CCriticalSection m_csAborted;
     int m_bAborted = 0;
     int m_bWriteDecided = 0;
-    void* m_hActiveRequest = nullptr; // the open request, until it closes or Abort takes it
-    int m_bRequestTaken = 0;
-    void* m_hTakenRequest = nullptr;    // the closer's alone once taken
+    void* m_hActiveRequest = nullptr;   // the open request, until it closes or Abort takes it
+    void* m_hTakenRequest = nullptr;    // set once, by the Abort that takes the request; the closer's
     std::unique_ptr<CThread> m_pCloser; // user-interface thread only
     int m_bDone = 0;
     CCriticalSection m_csDone;

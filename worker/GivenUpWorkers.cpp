@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "worker/DownloadWorker.h"
-#include "worker/MessagePump.h"
 
 namespace {
 // Never destroyed with the statics: by then the internet library may be gone, so the kept
@@ -31,16 +30,6 @@ void KeepUntilDone(std::unique_ptr<CDownloadWorker> worker) {
 size_t GivenUpWorkerCount() {
     ReleaseFinished();
     return Kept().size();
-}
-
-bool WaitForGivenUpWorkers(HWND filter, const std::function<bool()>& stopWaiting) {
-    while (GivenUpWorkerCount() != 0) {
-        PumpWaitMessages(filter);
-        if (stopWaiting())
-            return false;
-        ::Sleep(kPumpSliceMs);
-    }
-    return true;
 }
 
 void JoinGivenUpWorkers() {

@@ -4,9 +4,7 @@
 // downloads run at once and no thread of ours is inside the library when it is unloaded.
 #pragma once
 
-#include <windows.h>
-
-#include <functional>
+#include <cstddef>
 #include <memory>
 
 class CDownloadWorker;
@@ -16,8 +14,5 @@ class CDownloadWorker;
 void KeepUntilDone(std::unique_ptr<CDownloadWorker> worker);
 // How many are still kept (after releasing those that have finished).
 size_t GivenUpWorkerCount();
-// Waits in pump slices, dispatching filter's messages (null: the thread's), until none is kept or
-// stopWaiting returns true. True when none is kept.
-bool WaitForGivenUpWorkers(HWND filter, const std::function<bool()>& stopWaiting);
 // At the end of the program, with no window left: waits for every kept worker.
 void JoinGivenUpWorkers();

@@ -29,6 +29,15 @@ bool PumpWaitMessages(HWND filter) {
     return true;
 }
 
+void PumpUntil(HWND filter, const std::function<bool()>& done) {
+    while (!done()) {
+        PumpWaitMessages(filter);
+        if (done())
+            return;
+        ::Sleep(kPumpSliceMs);
+    }
+}
+
 void PumpingPause(DWORD ms, HWND filter) {
     for (DWORD slept = 0; slept < ms;) {
         PumpWaitMessages(filter);

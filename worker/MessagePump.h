@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 // The slice of the user-interface thread's long waits (the download poll, the installer wait, the
 // pause after a removal): how late it notices the end of what it waits for, and how long its
 // messages wait between passes.
@@ -16,6 +18,10 @@ bool PumpWaitMessages(HWND filter);
 
 // True for the messages PumpWaitMessages never dispatches.
 bool IsClosingMessage(UINT message, WPARAM wParam);
+
+// Passes of PumpWaitMessages, a slice apart, until done returns true; it is asked before the
+// first pass and right after each, so what a pass dispatched (an abort click) ends the wait at once.
+void PumpUntil(HWND filter, const std::function<bool()>& done);
 
 // Sleeps ms in all, in slices of at most kPumpSliceMs with a pass of PumpWaitMessages before each, so that
 // a pause the run must keep does not freeze the dialog.

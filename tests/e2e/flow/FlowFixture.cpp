@@ -98,6 +98,13 @@ bool ParseDownloadText(const std::string& status, int& percent, int& current, in
     return rest == again;
 }
 
+MONITORINFO PrimaryMonitor() {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    ::GetMonitorInfoA(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi);
+    return mi;
+}
+
 std::string SystemText(DWORD code) {
     char buffer[2048] = {};
     DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
@@ -284,6 +291,18 @@ void CFlowTest::ExpectBox(const CMessageBox& box, const std::string& text, BoxIc
     }
     EXPECT_EQ(buttons, ButtonsText(box.buttons)) << box.text;
     EXPECT_FALSE(Dialog().IsEnabled()) << "the box is modal to the dialog";
+}
+
+void CFlowTest::WaitForDownload(const char* what,
+                                const std::function<bool(int percent, int current)>& reached) {
+    const CRemoteWindow status = m_app->Control(ids::kStatus);
+    WaitFor(
+        what,
+        [&] {
+            int percent = 0, current = 0, total = 0;
+            return ParseDownloadText(status.Text(), percent, current, total) && reached(percent, current);
+        },
+        60000, 10);
 }
 
 void CFlowTest::ExpectIdle() {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -51,6 +52,15 @@ struct CInstallerRun {
     unsigned long long ended = 0;   // 0 while it runs
 };
 
+// The client and one custom package, served by the stand-in as fake installers.
+inline constexpr char kTwoInstallers[] = "catalogue v3_flow = 1.2.3.4\n"
+                                         "catalogue v3_flow = 258,3\n"
+                                         "download 1 01020304 = {self}/files/client_setup.exe\n"
+                                         "download 2 01020003 = {self}/files/custom258_setup.exe\n";
+
+// The primary monitor, its work area among the rest.
+MONITORINFO PrimaryMonitor();
+
 // A download progress text "ダウンロードしています...%3d%%  [%d/%d]" taken apart; false for any other text.
 bool ParseDownloadText(const std::string& status, int& percent, int& current, int& total);
 
@@ -82,6 +92,8 @@ protected:
                    const char* buttons);
     // Idle: the UI state table's state 0 and the progress display reset.
     void ExpectIdle();
+    // Until the status line shows a download progress for which reached(percent, current) holds.
+    void WaitForDownload(const char* what, const std::function<bool(int percent, int current)>& reached);
 
     std::vector<CLoggedRequest> Requests() const;
     std::vector<std::string> FileRequests() const; // names fetched under /files/, in order

@@ -13,11 +13,6 @@ using namespace e2e;
 namespace flow {
 namespace {
 
-const char kTwoInstallers[] = "catalogue v3_flow = 1.2.3.4\n"
-                              "catalogue v3_flow = 258,3\n"
-                              "download 1 01020304 = {self}/files/client_setup.exe\n"
-                              "download 2 01020003 = {self}/files/custom258_setup.exe\n";
-
 // 300,1 packs as 012C0001.
 const char kThreeInstallers[] = "catalogue v3_flow = 1.2.3.4\n"
                                 "catalogue v3_flow = 258,3\n"
@@ -157,14 +152,7 @@ TEST_F(Download, AbortDuringTheSecondOfThreeKeepsTheFirstAndANewAttemptWorks) {
     ExpectBox(box, texts::kConfirm, BoxIcon::Question, "Yes,No");
     AnswerMessageBox(box, IDYES);
 
-    const CRemoteWindow status = App().Control(ids::kStatus);
-    WaitFor(
-        "the second download to run",
-        [&] {
-            int percent = 0, current = 0, total = 0;
-            return ParseDownloadText(status.Text(), percent, current, total) && current == 2;
-        },
-        60000, 10);
+    WaitForDownload("the second download to run", [](int, int current) { return current == 2; });
     EXPECT_TRUE(App().Control(ids::kAbort).IsEnabled());
     App().Control(ids::kAbort).Click();
 

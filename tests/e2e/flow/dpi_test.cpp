@@ -11,11 +11,6 @@ using namespace e2e;
 namespace flow {
 namespace {
 
-const char kTwoInstallers[] = "catalogue v3_flow = 1.2.3.4\n"
-                              "catalogue v3_flow = 258,3\n"
-                              "download 1 01020304 = {self}/files/client_setup.exe\n"
-                              "download 2 01020003 = {self}/files/custom258_setup.exe\n";
-
 const char kDialogFace[] = "ＭＳ Ｐゴシック"; // both templates' font, mapped in the test prefix
 constexpr int kDialogPoints = 11, kAboutPoints = 9;
 
@@ -165,14 +160,8 @@ TEST_P(Scaling, EveryTextFitsItsControlIdleAboutDownloadingAndInstalling) {
     ExpectBox(box, texts::kConfirm, BoxIcon::Question, "Yes,No");
     AnswerMessageBox(box, IDYES);
     const CRemoteWindow status = App().Control(ids::kStatus);
-    WaitFor(
-        "the first download to pass 30 %",
-        [&] {
-            int percent = 0, current = 0, total = 0;
-            return ParseDownloadText(status.Caption(), percent, current, total) && current == 1 &&
-                   percent >= 30;
-        },
-        60000, 10);
+    WaitForDownload("the first download to pass 30 %",
+                    [](int percent, int current) { return current == 1 && percent >= 30; });
     ExpectTextsFit(Dialog(), font, dpi, "downloading");
     Screenshot(Dialog(), "download", dpi, false);
 
@@ -180,9 +169,7 @@ TEST_P(Scaling, EveryTextFitsItsControlIdleAboutDownloadingAndInstalling) {
         "the first installer to run", [&] { return status.Caption() == texts::Installing(1, 2); }, 60000);
     ExpectTextsFit(Dialog(), font, dpi, "installing");
     // Placed in the same pixels as the work area, whatever the scaling.
-    MONITORINFO primary{};
-    primary.cbSize = sizeof primary;
-    ::GetMonitorInfoA(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary);
+    const MONITORINFO primary = PrimaryMonitor();
     const RECT r = Dialog().WindowRect();
     EXPECT_EQ(primary.rcWork.right / 2 - (r.right - r.left) / 2, r.left)
         << "bottom centre at " << dpi << " DPI";

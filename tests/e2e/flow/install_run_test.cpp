@@ -27,13 +27,6 @@ const char kThreeInstallers[] = "catalogue v3_flow = 1.2.3.4\n"
 
 const unsigned long long kSecond = 10000000; // in the installer log's 100 ns units
 
-MONITORINFO PrimaryMonitor() {
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    ::GetMonitorInfoA(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi);
-    return mi;
-}
-
 std::string RectText(const RECT& r) {
     return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) +
            "," + std::to_string(r.bottom) + ")";
@@ -127,14 +120,7 @@ TEST_F(Installers, ADownloadedInstallerCannotBeSwappedAndOneThatIsNoProgramStops
     ExpectBox(box, texts::kConfirm, BoxIcon::Question, "Yes,No");
     AnswerMessageBox(box, IDYES);
 
-    const CRemoteWindow status = App().Control(ids::kStatus);
-    WaitFor(
-        "the second download to run",
-        [&] {
-            int percent = 0, current = 0, total = 0;
-            return ParseDownloadText(status.Text(), percent, current, total) && current == 2;
-        },
-        60000, 10);
+    WaitForDownload("the second download to run", [](int, int current) { return current == 2; });
     // What any program of the user could try: put its own program in place of the one that the
     // elevated program is about to start.
     EXPECT_FALSE(::CopyFileA(ServedPath("c_custom.exe").c_str(), TempPath("a_client.exe").c_str(), FALSE));

@@ -318,14 +318,7 @@ TEST_F(Matrix, AbortMidway) {
     ServeBytes("setup.exe", 200 * 1024);
     Begin("abort mid-way (download)", {"--drip", "files:20"});
     AnswerMessageBox(Install("mx"), IDYES);
-    const CRemoteWindow status = App().Control(ids::kStatus);
-    WaitFor(
-        "the download to pass 30 %",
-        [&] {
-            int percent = 0, current = 0, total = 0;
-            return ParseDownloadText(status.Text(), percent, current, total) && percent >= 30;
-        },
-        60000, 10);
+    WaitForDownload("the download to pass 30 %", [](int percent, int) { return percent >= 30; });
     App().Control(ids::kAbort).Click();
     Expect(WaitForBox(60000), texts::kAborted, BoxIcon::Warning);
     ExpectNoDownloadLeft();
@@ -338,14 +331,7 @@ protected:
     void AbortWhileSilent(const std::string& row) {
         Begin(row, {"--stall-body", "files:100000"});
         AnswerMessageBox(Install("mx"), IDYES);
-        const CRemoteWindow status = App().Control(ids::kStatus);
-        WaitFor(
-            "the download to stall",
-            [&] {
-                int percent = 0, current = 0, total = 0;
-                return ParseDownloadText(status.Text(), percent, current, total) && percent > 0;
-            },
-            60000, 10);
+        WaitForDownload("the download to stall", [](int percent, int) { return percent > 0; });
         ::Sleep(300);
         // Twice, as an impatient user does; the dialog answers throughout, whatever the library
         // does with the request meanwhile.

@@ -10,6 +10,7 @@
 #include "worker/DownloadTexts.h"
 #include "worker/DownloadWorker.h"
 #include "worker/GivenUpWorkers.h"
+#include "worker/MessagePump.h"
 
 namespace {
 
@@ -187,7 +188,7 @@ TEST_F(DownloadInstallersTest, AnAbortRacingTheEndOfTheBodyNeverLeavesAFile) {
             DownloadInstallers(view, dlg, folder.Path(), {server.Url("/a/race.exe")}, out, holds, e));
         EXPECT_EQ("中断しました", e) << "round " << round;
         EXPECT_FALSE(FileExists(path)) << "round " << round;
-        WaitForGivenUpWorkers(nullptr, [] { return false; });
+        PumpUntil(nullptr, [] { return GivenUpWorkerCount() == 0; });
         EXPECT_FALSE(FileExists(path)) << "written by a given-up worker, round " << round;
     }
 }
