@@ -5,6 +5,7 @@
 # 32-bit Wine process (it emulates Wine's address-space reservation page by page); the backported
 # 10.x takes about a second, so that one is installed. Idempotent; does nothing where i386 runs.
 set -euo pipefail
+. "$(dirname "$0")/apt-tolerant.sh"
 
 probe=/lib/ld-linux.so.2
 runs_i386() { "$probe" --version >/dev/null 2>&1; }
@@ -24,9 +25,8 @@ if ! "$qemu" --version 2>/dev/null | grep -q 'version \(9\|[1-9][0-9]\)\.'; then
     echo 'deb http://deb.debian.org/debian bookworm-backports main' > "$list"
   fi
   echo "setup-i386: installing qemu-user from bookworm-backports (this kernel runs no 32-bit code)"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null
+  apt_update_tolerant setup-i386
+  apt_install_tolerant setup-i386 bookworm-backports -t bookworm-backports qemu-user
 fi
 
 binfmt=/proc/sys/fs/binfmt_misc

@@ -2,20 +2,21 @@
 # Installs, idempotently, what the build, the tests and the demo need on Debian 12.
 # A machine that already has everything costs a few dpkg queries. osslsigncode is in the list
 # for every machine: the tests sign installers and the launcher with it, and a deployment build
-# signs the program with it (tools/sign-exe.sh).
+# signs the program with it (tools/sign-exe.sh). wixl builds the Windows Installer package that
+# the tests install through msiexec.
 set -euo pipefail
+. "$(dirname "$0")/apt-tolerant.sh"
 
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
-  updated=
 fi
 
 for p in cmake make g++ googletest g++-mingw-w64-i686-posix mingw-w64-i686-dev \
          wine wine32:i386 wine64 xvfb xauth x11-apps x11-utils locales \
-         fonts-ipafont-gothic fonts-wine imagemagick openssl osslsigncode curl python3; do
+         fonts-ipafont-gothic fonts-wine imagemagick openssl osslsigncode wixl curl python3; do
   have_pkg "$p" || need+=("$p")
 done
 
@@ -25,15 +26,8 @@ if [ ${#need[@]} -gt 0 ]; then
     exit 1
   fi
   echo "setup: installing ${need[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  # A mirror caught mid-sync fails one index now and then; retry, and go on with the lists that did
-  # arrive, since the packages we need rarely live only in the one that failed.
-  for try in 1 2 3; do
-    apt-get update -qq && break
-    [ "$try" = 3 ] && echo "setup: apt-get update failed three times; trying with the lists it has" >&2
-    sleep 5
-  done
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  apt_update_tolerant setup
+  apt_install_tolerant setup bookworm "${need[@]}"
 fi
 
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
