@@ -189,6 +189,8 @@ private:
 
 CHttpAccess::CHttpAccess() : m_bStrictTls(PLMO_STRICT_TLS != 0) {}
 
+const char* const CHttpAccess::kPlainHttpRefused = "暗号化されていない接続（http）は許可されていません。";
+
 CHttpAccess::~CHttpAccess() {
     ResetResponse();
 }
@@ -273,6 +275,12 @@ bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie
         return result;
 
     DWORD requestFlags;
+    // A build that demands sound certificates would gain nothing if an answer could still come
+    // unprotected: whoever sits on the way could then hand over any installer.
+    if (parsed.scheme == INTERNET_SCHEME_HTTP && m_bStrictTls) {
+        m_strError = kPlainHttpRefused;
+        return result;
+    }
     if (parsed.scheme == INTERNET_SCHEME_HTTP)
         requestFlags = INTERNET_FLAG_EXISTING_CONNECT;
     else if (parsed.scheme == INTERNET_SCHEME_HTTPS)

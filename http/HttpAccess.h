@@ -66,8 +66,10 @@ public:
     std::string m_strUserName;
     std::string m_strPassword;
     // Certificate faults of https addresses fail the request (the library's error text) instead of
-    // being ignored. The build's PLMO_STRICT_TLS gives the default.
+    // being ignored, and a plain http address fails before anything is sent (kPlainHttpRefused).
+    // The build's PLMO_STRICT_TLS gives the default.
     bool m_bStrictTls;
+    static const char* const kPlainHttpRefused;
 
     // 1 when name occurs in headerText in any letter case (a plain substring test), else 0.
     static int HeaderContains(const std::string& headerText, const std::string& name);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "install/InstallProgressView.h"
-#include "install/InstallerHold.h"
+#include "worker/InstallerHold.h"
 
 // dlg receives the progress messages and filters the pump. tempDir ends with a backslash. The
 // local path of each downloaded file is appended to installerFiles, and its hold to holds. True

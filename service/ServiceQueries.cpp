@@ -7,7 +7,7 @@
 #include "service/CatalogueAnswer.h"
 #include "service/LaunchParameters.h"
 #include "service/ServiceText.h"
-#include "ui/resource.h"
+#include "util/StringIds.h"
 #include "util/Registry.h"
 
 namespace {

@@ -10,9 +10,11 @@
 #include "install/DownloadInstallers.h"
 #include "install/RunInstallers.h"
 #include "service/ServiceQueries.h"
+#include "service/ServiceText.h"
 #include "ui/resource.h"
 #include "util/FullWidth.h"
 #include "util/MonitorList.h"
+#include "util/PrivateFolder.h"
 
 void CLauncherDlg::OnInstall() {
     // 1. Where the dialog goes while installers run, from the monitors as they are now.
@@ -70,9 +72,23 @@ int CLauncherDlg::RunInstall(int force, const DialogPosition& target, std::strin
     if (ShowBox(LoadResString(IDS_CONFIRM), MB_ICONQUESTION | MB_YESNO) != IDYES)
         return 0;
 
-    // Whatever is still held when this returns (an abort, a failure) is released with it.
+    // The attempt's own folder, which only administrators can write: it goes, with all that is in
+    // it, when this returns, whatever the outcome. There is no fallback to the user's temporary
+    // folder, whose files any program of the user may swap or plant.
+    CPrivateFolder folder;
+    if (!folder.Create(error)) {
+        ShowBox(service::FillMessage(LoadResString(IDS_ERR_DOWNLOAD), error), warning);
+        return 0;
+    }
+    // Refused before anything is downloaded, as the start itself would fail.
+    if (!CheckInstallersCanStart(c.downloadUrls, error)) {
+        ShowMessageBox(m_hWnd, error, CApp::Name(), MB_OK);
+        return 0;
+    }
+    // Whatever is still held when this returns (an abort, a failure) is released with it, before
+    // the folder goes.
     CInstallerHolds holds;
-    if (!DownloadInstallers(m_hWnd, m_strTempDir, c.downloadUrls, c.installerFiles, holds, error)) {
+    if (!DownloadInstallers(m_hWnd, folder.Path(), c.downloadUrls, c.installerFiles, holds, error)) {
         ShowBox(error, warning);
         return 0;
     }
@@ -81,7 +97,7 @@ int CLauncherDlg::RunInstall(int force, const DialogPosition& target, std::strin
     SetUiState(2);
     ::SetWindowPos(m_hWnd, HWND_TOPMOST, target.x, target.y, 0, 0, SWP_NOSIZE);
 
-    if (!RunInstallers(c.installerFiles, c.launchParameters, holds, error)) {
+    if (!RunInstallers(c.installerFiles, c.launchParameters, holds, folder.Path(), error)) {
         ShowMessageBox(m_hWnd, error, CApp::Name(), MB_OK);
         return 0;
     }
@@ -99,6 +115,6 @@ bool CLauncherDlg::DownloadInstallers(HWND dlg, const std::string& tempDir,
 
 bool CLauncherDlg::RunInstallers(const std::vector<std::string>& installerFiles,
                                  const std::vector<std::string>& launchParameters, CInstallerHolds& holds,
-                                 std::string& error) {
-    return ::RunInstallers(*this, installerFiles, launchParameters, holds, error);
+                                 const std::string& workFolder, std::string& error) {
+    return ::RunInstallers(*this, installerFiles, launchParameters, holds, workFolder, error);
 }

@@ -80,9 +80,6 @@ BOOL CLauncherDlg::OnInitDialog() {
 }
 
 void CLauncherDlg::InitDefaults() {
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    m_strTempDir = temp;
     m_strServiceUrl = BuiltInServiceUrl();
     m_lblTitle.SetText(kTitle);
 }

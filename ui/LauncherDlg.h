@@ -10,7 +10,7 @@
 #include "framework/Handle.h"
 #include "framework/Window.h"
 #include "install/InstallProgressView.h"
-#include "install/InstallerHold.h"
+#include "worker/InstallerHold.h"
 #include "service/InstallerCatalogue.h"
 #include "ui/ImeOffEdit.h"
 
@@ -31,7 +31,6 @@ public:
 
     std::string m_strServiceUrl;
     std::string m_strOrgId;
-    std::string m_strTempDir;
     InstallerCatalogue m_catalogue;
     int m_nCurrentItem = 0;
     int m_nLastPercent = 0;
@@ -70,7 +69,7 @@ private:
                             std::string& error);
     bool RunInstallers(const std::vector<std::string>& installerFiles,
                        const std::vector<std::string>& launchParameters, CInstallerHolds& holds,
-                       std::string& error);
+                       const std::string& workFolder, std::string& error);
 
     // Steps from the service queries to the installers' end; 1 after a fully successful run.
     int RunInstall(int force, const DialogPosition& target, std::string& error);

@@ -51,11 +51,11 @@ bool CFilePath::WriteData(const void* data, std::uint32_t size, int create) {
     return Write(data, size, create == 1 ? CREATE_ALWAYS : OPEN_EXISTING);
 }
 
-bool CFilePath::WriteNewFile(const void* data, std::uint32_t size) {
-    return Write(data, size, CREATE_NEW);
+bool CFilePath::WriteNewFile(const void* data, std::uint32_t size, FileIdentity* written) {
+    return Write(data, size, CREATE_NEW, written);
 }
 
-bool CFilePath::Write(const void* data, std::uint32_t size, DWORD disposition) {
+bool CFilePath::Write(const void* data, std::uint32_t size, DWORD disposition, FileIdentity* identity) {
     if (data == nullptr && size != 0)
         return false;
 
@@ -84,6 +84,10 @@ bool CFilePath::Write(const void* data, std::uint32_t size, DWORD disposition) {
         }
         p += written;
         left -= written;
+    }
+    if (identity && !QueryFileIdentity(file.Get(), *identity)) {
+        m_strError = WriteErrorText(::GetLastError());
+        return false;
     }
     return true;
 }

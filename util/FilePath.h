@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "util/FileIdentity.h"
+
 class CFilePath {
 public:
     CFilePath() = default;
@@ -29,13 +31,14 @@ public:
     // text explains it, except for a null block with a size, which fails without a text.
     bool WriteData(const void* data, std::uint32_t size, int create);
     // As WriteData with create 1, but the file must not exist yet: whatever appeared at the path
-    // meanwhile (a file, a link to another one) fails the write instead of being cut.
-    bool WriteNewFile(const void* data, std::uint32_t size);
+    // meanwhile (a file, a link to another one) fails the write instead of being cut. When given,
+    // identity receives the identity of the file that this write created.
+    bool WriteNewFile(const void* data, std::uint32_t size, FileIdentity* identity = nullptr);
 
     static bool FormatSystemError(DWORD code, std::string& text);
 
 private:
-    bool Write(const void* data, std::uint32_t size, DWORD disposition);
+    bool Write(const void* data, std::uint32_t size, DWORD disposition, FileIdentity* identity = nullptr);
 
     std::string m_strPath;
     std::string m_strDrive;

@@ -4,8 +4,8 @@
 
 #include "framework/Resources.h"
 #include "framework/WinInetApi.h"
-#include "install/InstallerSignature.h"
-#include "ui/resource.h"
+#include "worker/InstallerSignature.h"
+#include "util/StringIds.h"
 #include "util/FilePath.h"
 #include "worker/DownloadTexts.h"
 #include "worker/ProgressHttpAccess.h"
@@ -139,6 +139,8 @@ bool CDownloadWorker::Download(std::string& error) {
     const std::string url = m_strUrl;
     http.SetUserAgent(kUserAgent);
     http.SetReadBufferSize(kReadBlock);
+    if (m_nStrictTls >= 0)
+        http.m_bStrictTls = m_nStrictTls == 1;
     if (!http.HttpGetBinary(url.c_str(), nullptr, nullptr)) {
         error = download::RequestFailureText(LoadResString(IDS_ERR_DOWNLOAD), http.m_dwStatusCode,
                                              http.m_strError);
@@ -157,11 +159,12 @@ bool CDownloadWorker::Download(std::string& error) {
     // Only now, with the whole body in memory, is the destination created. The file was removed
     // before the download: anything at the path now was put there by somebody else.
     file.SetPath(m_strFilePath);
-    if (!file.WriteNewFile(http.m_pData, http.m_dwDataSize)) {
+    FileIdentity written;
+    if (!file.WriteNewFile(http.m_pData, http.m_dwDataSize, &written)) {
         error = download::FileSaveErrorText(file.GetErrorText());
         return false;
     }
-    if (!m_hold.Acquire(m_strFilePath, http.m_pData, http.m_dwDataSize, error))
+    if (!m_hold.Acquire(m_strFilePath, written, http.m_pData, http.m_dwDataSize, error))
         return false;
     // On the held file, so the publisher checked is the publisher that runs.
     std::string reason;

@@ -10,7 +10,7 @@
 
 #include "framework/CriticalSection.h"
 #include "framework/Thread.h"
-#include "install/InstallerHold.h"
+#include "worker/InstallerHold.h"
 #include "worker/WorkerThread.h"
 
 class CHttpAccess;
@@ -24,7 +24,9 @@ public:
     // then be signed by the publisher the build names, if it names one.
     void SetJob(HWND notifyWnd, const std::string& url, const std::string& filePath);
     // After SetJob: another publisher to demand (empty: none).
-    void SetSignerPin(const std::string& pin) { m_strSignerPin = pin; }
+    void SetSignerPin(const std::wstring& pin) { m_strSignerPin = pin; }
+    // After SetJob: whether certificate faults and plain http fail the transfer (default: the build's).
+    void SetStrictTls(bool strict) { m_nStrictTls = strict ? 1 : 0; }
 
     // From the user-interface thread: flags the run as aborted and, when its request is open,
     // hands the request to a thread of its own to close, which ends the transfer also when it is
@@ -79,6 +81,7 @@ private:
     HWND m_hNotifyWnd = nullptr;
     std::string m_strUrl;
     std::string m_strFilePath;
-    std::string m_strSignerPin;
+    std::wstring m_strSignerPin;
+    int m_nStrictTls = -1; // -1: as the build says
     CInstallerHold m_hold; // the worker thread's until the done flag is up
 };

@@ -1,13 +1,85 @@
 #include "worker/ProcessRunner.h"
 
-#include <shellapi.h>
-
 #include <cstring>
+#include <cwctype>
 
 #include "framework/Handle.h"
 #include "framework/Text.h"
+#include "framework/Wide.h"
+#include "util/StartKind.h"
 #include "util/SystemError.h"
 #include "worker/MessagePump.h"
+
+namespace {
+
+std::wstring Quoted(const std::wstring& path) {
+    return L"\"" + path + L"\"";
+}
+
+// What to start for file, and its whole command line; false with the thread's last error set.
+bool ComposeStart(const std::string& file, const std::string& parameters, std::wstring& application,
+                  std::wstring& commandLine) {
+    const std::wstring path = Widen(file);
+    const std::wstring tail = parameters.empty() ? std::wstring() : L" " + Widen(parameters);
+    switch (StartKindOf(file)) {
+    case StartKind::Program:
+        application = path;
+        commandLine = Quoted(path) + tail;
+        return true;
+    case StartKind::Package: {
+        wchar_t system[MAX_PATH + 1] = {};
+        UINT n = ::GetSystemDirectoryW(system, MAX_PATH);
+        if (n == 0 || n > MAX_PATH)
+            return false;
+        application = std::wstring(system, n) + L"\\msiexec.exe";
+        commandLine = Quoted(application) + L" /i " + Quoted(path) + tail;
+        return true;
+    }
+    case StartKind::None:
+        break;
+    }
+    // What the shell reports for a file that no program is associated with.
+    ::SetLastError(ERROR_NO_ASSOCIATION);
+    return false;
+}
+
+std::wstring WorkFolderWithoutSlash(const std::string& dir) {
+    std::wstring folder = Widen(dir);
+    if (folder.size() > 3 && folder.back() == L'\\')
+        folder.pop_back();
+    return folder;
+}
+
+bool IsTempVariable(const wchar_t* entry) {
+    auto starts = [&](const wchar_t* name) {
+        size_t i = 0;
+        for (; name[i]; ++i)
+            if (std::towupper(entry[i]) != name[i])
+                return false;
+        return entry[i] == L'=';
+    };
+    return starts(L"TEMP") || starts(L"TMP");
+}
+
+// This process's environment with TEMP and TMP both set to folder, as a block for a new process.
+std::wstring EnvironmentWithTemp(const std::wstring& folder) {
+    std::wstring block;
+    if (wchar_t* current = ::GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = current; *entry; entry += std::wcslen(entry) + 1) {
+            if (!IsTempVariable(entry)) {
+                block += entry;
+                block += L'\0';
+            }
+        }
+        ::FreeEnvironmentStringsW(current);
+    }
+    block += L"TEMP=" + folder + L'\0';
+    block += L"TMP=" + folder + L'\0';
+    block += L'\0';
+    return block;
+}
+
+} // namespace
 
 CProcessRunner::CProcessRunner() {
     std::memset(m_szError, 0, sizeof(m_szError));
@@ -24,24 +96,31 @@ void CProcessRunner::SetErrorFromSystem(DWORD code) {
     m_szError[message.size()] = '\0';
 }
 
-bool CProcessRunner::RunProgram(const std::string& file, const std::string& parameters, int show, HWND owner,
+bool CProcessRunner::RunProgram(const std::string& file, const std::string& parameters, int show, HWND,
                                 bool noWait, HANDLE* process) {
     try {
-        SHELLEXECUTEINFOA sei;
-        std::memset(&sei, 0, sizeof(sei));
-        sei.cbSize = sizeof(sei);
-        sei.fMask = SEE_MASK_FLAG_NO_UI | (noWait ? 0 : SEE_MASK_NOCLOSEPROCESS);
-        sei.hwnd = owner;
-        sei.lpFile = file.c_str();
-        sei.lpParameters = parameters.c_str();
-        sei.nShow = show;
-        BOOL ok = ::ShellExecuteExA(&sei);
-        DWORD error = ::GetLastError();
-        CKernelHandle handle(noWait ? nullptr : sei.hProcess);
-        if (!ok || reinterpret_cast<INT_PTR>(sei.hInstApp) <= 32) {
-            SetErrorFromSystem(error);
+        std::wstring application, commandLine;
+        if (!ComposeStart(file, parameters, application, commandLine)) {
+            SetErrorFromSystem(::GetLastError());
             return false;
         }
+        const std::wstring folder = WorkFolderWithoutSlash(m_strWorkFolder);
+        std::wstring environment;
+        if (!folder.empty())
+            environment = EnvironmentWithTemp(folder);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(show);
+        PROCESS_INFORMATION started{};
+        BOOL ok = ::CreateProcessW(application.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                                   CREATE_UNICODE_ENVIRONMENT, environment.empty() ? nullptr : &environment[0],
+                                   folder.empty() ? nullptr : folder.c_str(), &startup, &started);
+        if (!ok) {
+            SetErrorFromSystem(::GetLastError());
+            return false;
+        }
+        CKernelHandle thread(started.hThread), handle(started.hProcess);
         if (process && !noWait)
             *process = handle.Release();
         return true;

@@ -10,8 +10,8 @@
 //   Log=path           append a start and an end line here (default: PLMO_FAKE_INSTALLER_LOG)
 //   RegValue=Version   with RegData=1.2.3.4: written to HKLM\SOFTWARE\Tavin\PLMOlb\KorvenalisClient
 //
-// Log lines, tab-separated: "start", UTC time in 100 ns units, process id, own path, parameters;
-// then "end", time, process id, exit code, and how many bytes of its own file it could read at its
+// Log lines, tab-separated: "start", UTC time in 100 ns units, process id, own path, parameters,
+// current folder, TEMP and TMP (where whatever it unpacked would land); then "end", time, process id, exit code, and how many bytes of its own file it could read at its
 // start, as installers that carry their payload in their own file do (-1: it could not open it).
 #include <windows.h>
 
@@ -179,7 +179,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     const std::string pid = std::to_string(::GetCurrentProcessId());
     const long long selfBytes = ReadableBytes(self);
 
-    AppendLog(log, "start\t" + Now() + "\t" + pid + "\t" + self + "\t" + (cmdLine ? cmdLine : ""));
+    char folder[MAX_PATH + 1] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, folder);
+    AppendLog(log, "start\t" + Now() + "\t" + pid + "\t" + self + "\t" + (cmdLine ? cmdLine : "") + "\t" +
+                       folder + "\t" + Env("TEMP") + "\t" + Env("TMP"));
     if (settings.Number("Window", 1) != 0)
         ShowWhileRunning(instance, show, static_cast<DWORD>(waitMs), "Installing " + regData + " ...");
     else

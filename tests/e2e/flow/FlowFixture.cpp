@@ -72,6 +72,19 @@ std::string OwnTempDir() {
     return temp;
 }
 
+bool IsAttemptFolderName(const std::string& name) {
+    return name.size() == 21 && name.compare(0, 5, "PLMO-") == 0 &&
+           name.find_first_not_of("0123456789abcdef", 5) == std::string::npos;
+}
+
+std::vector<std::string> AttemptFolderNames() {
+    std::vector<std::string> names;
+    for (const std::string& name : ListFolder(SystemTempDir()))
+        if (IsAttemptFolderName(name))
+            names.push_back(name);
+    return names;
+}
+
 std::string WithoutTrailingSlash(std::string s) {
     while (!s.empty() && s.back() == '\\')
         s.pop_back();
@@ -79,6 +92,12 @@ std::string WithoutTrailingSlash(std::string s) {
 }
 
 } // namespace
+
+std::string SystemTempDir() {
+    char windows[MAX_PATH + 1] = {};
+    ::GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    return std::string(windows) + "\\Temp\\";
+}
 
 std::string CLoggedRequest::Fp() const {
     if (target.find("/files/") != std::string::npos)
@@ -164,6 +183,7 @@ void CFlowTest::SetUp() {
     for (const std::string& dir : {m_root, m_tempDir, m_workDir})
         ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr)) << dir;
     ASSERT_TRUE(m_service.PrepareFolder());
+    m_attemptFoldersBefore = AttemptFolderNames();
 }
 
 void CFlowTest::TearDown() {
@@ -172,6 +192,10 @@ void CFlowTest::TearDown() {
         // The program's temporary folder is its own: it leaves nothing in ours.
         EXPECT_EQ(m_ownTempBefore, ListFolder(OwnTempDir()));
     }
+    // Nothing lands in the user's temporary folder, and every attempt's own folder went with it,
+    // whatever its outcome.
+    EXPECT_TRUE(ListFolder(m_tempDir).empty()) << "the user's temporary folder is never used";
+    EXPECT_EQ(m_attemptFoldersBefore, AttemptFolderNames()) << "an attempt's folder was left in " << SystemTempDir();
     m_service.Stop();
     // A fake installer still running after a failure ends by itself and lets go of its file.
     PollUntil(
@@ -349,6 +373,10 @@ std::vector<CInstallerRun> CFlowTest::InstallerRuns() const {
             run.started = std::stoull(f[1]);
             run.path = f[3];
             run.parameters = f[4];
+            if (f.size() >= 7) {
+                run.folder = f[5];
+                run.temp = f[6];
+            }
             byPid.emplace_back(f[2], runs.size());
             runs.push_back(run);
         } else if (f.size() >= 4 && f[0] == "end") {
@@ -360,8 +388,43 @@ std::vector<CInstallerRun> CFlowTest::InstallerRuns() const {
     return runs;
 }
 
+std::string CFlowTest::AttemptFolder() const {
+    std::string newest;
+    FILETIME newestTime{};
+    for (const std::string& name : AttemptFolderNames()) {
+        if (std::find(m_attemptFoldersBefore.begin(), m_attemptFoldersBefore.end(), name) !=
+            m_attemptFoldersBefore.end())
+            continue;
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (::GetFileAttributesExA((SystemTempDir() + name).c_str(), GetFileExInfoStandard, &data) &&
+            (newest.empty() || ::CompareFileTime(&data.ftCreationTime, &newestTime) > 0)) {
+            newest = SystemTempDir() + name + "\\";
+            newestTime = data.ftCreationTime;
+        }
+    }
+    return newest;
+}
+
+std::string CFlowTest::TempPath(const std::string& name) const {
+    const std::string folder = AttemptFolder();
+    return (folder.empty() ? SystemTempDir() + "PLMO-none\\" : folder) + name;
+}
+
 std::vector<std::string> CFlowTest::TempFiles() const {
-    return ListFolder(m_tempDir);
+    const std::string folder = AttemptFolder();
+    return folder.empty() ? std::vector<std::string>() : ListFolder(folder);
+}
+
+void CFlowTest::ExpectInAttemptFolder(const CInstallerRun& run, const std::string& name) const {
+    const size_t slash = run.path.rfind('\\');
+    ASSERT_NE(std::string::npos, slash) << run.path;
+    const std::string folder = run.path.substr(0, slash);
+    EXPECT_EQ(name, run.path.substr(slash + 1));
+    EXPECT_EQ(SystemTempDir(), folder.substr(0, SystemTempDir().size())) << run.path;
+    EXPECT_TRUE(IsAttemptFolderName(folder.substr(folder.rfind('\\') + 1))) << run.path;
+    EXPECT_EQ(folder, run.folder) << "started in its own folder";
+    EXPECT_EQ(folder, run.temp) << "unpacks into its own folder";
+    EXPECT_EQ(std::string::npos, run.path.find(WithoutTrailingSlash(OwnTempDir())));
 }
 
 unsigned long long CFlowTest::FileSize(const std::string& path) {

@@ -48,6 +48,7 @@ struct CLoggedRequest {
 struct CInstallerRun {
     std::string path;
     std::string parameters;
+    std::string folder, temp; // its current folder and TEMP
     unsigned long long started = 0; // UTC, 100 ns units
     unsigned long long ended = 0;   // 0 while it runs
 };
@@ -98,15 +99,22 @@ protected:
     std::vector<CLoggedRequest> Requests() const;
     std::vector<std::string> FileRequests() const; // names fetched under /files/, in order
     std::vector<CInstallerRun> InstallerRuns() const;
-    std::vector<std::string> TempFiles() const; // names in the program's temporary folder
-    std::string TempPath(const std::string& name) const { return m_tempDir + name; }
+    // The folder of the program's running attempt (under the Windows folder's Temp), with a
+    // trailing backslash; empty when none stands.
+    std::string AttemptFolder() const;
+    std::vector<std::string> TempFiles() const; // names in the running attempt's folder
+    std::string TempPath(const std::string& name) const; // in the running attempt's folder
+    // The installer ran as name from an attempt's own folder, with that folder as its current
+    // folder and TEMP, never from the user's temporary folder.
+    void ExpectInAttemptFolder(const CInstallerRun& run, const std::string& name) const;
     std::string ServedPath(const std::string& name) const { return m_service.FilesDir() + "\\" + name; }
     static unsigned long long FileSize(const std::string& path); // ~0 when missing
 
     CInstalledVersions m_registry;
     CStandinProcess m_service;
     std::string m_root;    // this test's folder
-    std::string m_tempDir; // the program's temporary folder, with a trailing backslash
+    std::string m_tempDir; // the program's TEMP (the user's), with a trailing backslash; stays empty
+    std::vector<std::string> m_attemptFoldersBefore;
     std::string m_workDir; // installer settings and log
     std::vector<std::string> m_ownTempBefore;
     std::string m_exePath; // empty: the program as built
@@ -115,6 +123,9 @@ protected:
 
 // The system's Japanese text for an error code, as the program's messages give it.
 std::string SystemText(DWORD code);
+
+// Where the program makes each attempt's own folder (the Windows folder's Temp), with a trailing backslash.
+std::string SystemTempDir();
 
 // A port on 127.0.0.1 that nothing listens on (taken free, then let go).
 int ClosedLoopbackPort();

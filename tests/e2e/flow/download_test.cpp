@@ -159,12 +159,13 @@ TEST_F(Download, AbortDuringTheSecondOfThreeKeepsTheFirstAndANewAttemptWorks) {
     box = WaitForBox(60000);
     ExpectBox(box, texts::kAborted, BoxIcon::Warning, "OK");
     EXPECT_EQ(FileSize(ServedPath("a_client.exe")), FileSize(TempPath("a_client.exe")))
-        << "the first installer stays in the temporary folder, whole";
+        << "the first installer stays in the attempt's folder, whole, while the box is up";
     EXPECT_EQ(std::vector<std::string>{"a_client.exe"}, TempFiles()) << "an aborted download writes no file";
     EXPECT_EQ((std::vector<std::string>{"a_client.exe", "b_custom.exe"}), FileRequests())
         << "the third download never starts";
     AnswerMessageBox(box, IDOK);
     ExpectIdle();
+    EXPECT_EQ("", AttemptFolder()) << "the attempt's folder goes with the aborted attempt";
     EXPECT_TRUE(InstallerRuns().empty()) << "an aborted download runs nothing";
 
     // A new attempt starts afresh and goes all the way.
@@ -178,9 +179,9 @@ TEST_F(Download, AbortDuringTheSecondOfThreeKeepsTheFirstAndANewAttemptWorks) {
     EXPECT_EQ(fetched, FileRequests());
     const std::vector<CInstallerRun> runs = InstallerRuns();
     ASSERT_EQ(3u, runs.size());
-    EXPECT_EQ(TempPath("a_client.exe"), runs[0].path);
-    EXPECT_EQ(TempPath("b_custom.exe"), runs[1].path);
-    EXPECT_EQ(TempPath("c_custom.exe"), runs[2].path);
+    ExpectInAttemptFolder(runs[0], "a_client.exe");
+    ExpectInAttemptFolder(runs[1], "b_custom.exe");
+    ExpectInAttemptFolder(runs[2], "c_custom.exe");
     EXPECT_TRUE(TempFiles().empty());
     AnswerMessageBox(box, IDOK);
     App().App().WaitForExit();

@@ -86,9 +86,9 @@ TEST_F(Installers, FullRunStartsEachInstallerWithItsParametersFromTheBottomOfThe
     ExpectCentred(Dialog().WindowRect());
     const std::vector<CInstallerRun> runs = InstallerRuns();
     ASSERT_EQ(2u, runs.size());
-    EXPECT_EQ(TempPath("client_setup.exe"), runs[0].path);
+    ExpectInAttemptFolder(runs[0], "client_setup.exe");
     EXPECT_EQ("simplemode,nochkwiz,noiechk,", runs[0].parameters);
-    EXPECT_EQ(TempPath("custom258_setup.exe"), runs[1].path);
+    ExpectInAttemptFolder(runs[1], "custom258_setup.exe");
     EXPECT_EQ("simplemode,lnc_url=http://127.0.0.1:9/launch?org=flow&p=%41", runs[1].parameters);
     ASSERT_NE(0u, runs[0].ended);
     EXPECT_GE(runs[1].started, runs[0].ended + kSecond)
@@ -134,13 +134,37 @@ TEST_F(Installers, ADownloadedInstallerCannotBeSwappedAndOneThatIsNoProgramStops
     EXPECT_FALSE(Dialog().IsEnabled()) << "the box is modal to the dialog";
     const std::vector<CInstallerRun> runs = InstallerRuns();
     ASSERT_EQ(2u, runs.size()) << "the downloaded installers ran, and nothing after the failed start";
-    EXPECT_EQ(TempPath("a_client.exe"), runs[0].path);
-    EXPECT_EQ(TempPath("b_custom.exe"), runs[1].path);
+    ExpectInAttemptFolder(runs[0], "a_client.exe");
+    ExpectInAttemptFolder(runs[1], "b_custom.exe");
     EXPECT_TRUE(TempFiles().empty()) << "every file goes after its run or its failed start";
     AnswerMessageBox(box, IDOK);
     ExpectIdle();
     ExpectCentred(Dialog().WindowRect());
     EXPECT_TRUE(App().App().IsRunning()) << "after a failure the dialog stays open";
+    App().CloseAndWait();
+}
+
+// Only programs and packages start, never through the shell: any other type is refused before the
+// first download, the way a start that found no program for the file fails.
+TEST_F(Installers, AFileOfAnotherTypeIsRefusedBeforeAnythingIsDownloaded) {
+    ServeInstaller("client_setup.exe");
+    ServeBytes("custom258.hta", 1024);
+    Start("catalogue v3_flow = 1.2.3.4\n"
+          "catalogue v3_flow = 258,3\n"
+          "download 1 01020304 = {self}/files/client_setup.exe\n"
+          "download 2 01020003 = {self}/files/custom258.hta\n");
+    CMessageBox box = Install("flow");
+    ExpectBox(box, texts::kConfirm, BoxIcon::Question, "Yes,No");
+    AnswerMessageBox(box, IDYES);
+    box = WaitForBox(60000);
+    EXPECT_EQ(SystemText(ERROR_NO_ASSOCIATION), box.text);
+    EXPECT_EQ("PLMOInstApp", box.caption) << "as a failed start shows it";
+    EXPECT_STREQ("none", BoxIconName(box.icon));
+    EXPECT_TRUE(FileRequests().empty()) << "nothing is downloaded";
+    AnswerMessageBox(box, IDOK);
+    ExpectIdle();
+    EXPECT_TRUE(InstallerRuns().empty()) << "nothing runs";
+    EXPECT_EQ("", AttemptFolder()) << "the attempt's folder goes with the refusal";
     App().CloseAndWait();
 }
 

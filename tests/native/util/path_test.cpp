@@ -3,6 +3,7 @@
 #include <string>
 
 #include "util/PathParts.h"
+#include "util/StartKind.h"
 
 namespace {
 
@@ -68,4 +69,21 @@ TEST(SplitPath, OverlongPartsAreCutWithoutSplittingACharacter) {
     std::string ext = "." + std::string(400, 'e');
     p = SplitPath("a" + ext, CLeadByteTable::Cp932());
     EXPECT_EQ(p.ext.size(), kMaxPathPart);
+}
+
+TEST(StartKindOf, OnlyProgramsAndPackagesStart) {
+    const struct {
+        const char* name;
+        StartKind kind;
+    } cases[] = {
+        {"setup.exe", StartKind::Program},   {"SETUP.EXE", StartKind::Program},
+        {"client.Msi", StartKind::Package},  {"\x83\x5C\x95\x5C.exe", StartKind::Program}, // ソ表.exe
+        {"page.hta", StartKind::None},       {"run.bat", StartKind::None},
+        {"run.cmd", StartKind::None},        {"setup.exe.txt", StartKind::None},
+        {"setup.exe ", StartKind::None},     {"setup", StartKind::None},
+        {"get.aspx?id=3.exe", StartKind::Program}, {"", StartKind::None},
+        {"dir.exe\\setup", StartKind::None}, {".msi", StartKind::Package},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.kind, StartKindOf(c.name)) << c.name;
 }

@@ -1,6 +1,6 @@
 // The publisher check against installers signed by the set-up step (signed-installers.sh): a
 // test root that the prefix trusts, certificates made with openssl, signatures by osslsigncode.
-#include "install/InstallerSignature.h"
+#include "worker/InstallerSignature.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@
 
 namespace {
 
-const char* const kPin = "Tavin Test Publisher";
+const wchar_t* const kPin = L"Tavin Test Publisher";
 
 // The fixture's Unix directory, seen through Wine's Z: drive.
 std::string SignedFile(const std::string& name) {
@@ -32,7 +32,7 @@ std::string SignedFile(const std::string& name) {
 
 struct Case {
     const char* file;
-    const char* pin;
+    const wchar_t* pin;
     UINT reason; // 0: accepted
 };
 
@@ -49,8 +49,21 @@ const Case kCases[] = {
     {"untrusted-root.exe", kPin, IDS_SIG_UNTRUSTED},
     {"serverauth.exe", kPin, IDS_SIG_NOT_CODE_SIGNING},
     {"other.exe", kPin, IDS_SIG_PUBLISHER},
-    {"genuine.exe", "tavin test publisher", IDS_SIG_PUBLISHER},
+    {"genuine.exe", L"tavin test publisher", IDS_SIG_PUBLISHER},
+    // A name in Japanese matches as the certificate spells it, whatever the system's code page.
+    {"japanese.exe", L"株式会社タヴィン・テスト発行元", 0},
+    // Issued under a root that only the user's own store trusts, which any program of the user
+    // can put there.
+    {"user-root.exe", kPin, IDS_SIG_UNTRUSTED},
 };
+
+std::string Utf8(const wchar_t* s) {
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, s, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n - 1 : 0, '\0');
+    if (n > 1)
+        ::WideCharToMultiByte(CP_UTF8, 0, s, -1, &out[0], n, nullptr, nullptr);
+    return out;
+}
 
 } // namespace
 
@@ -58,7 +71,7 @@ TEST(InstallerSignature, EachFileGetsItsVerdict) {
     ASSERT_NE(nullptr, std::getenv("PLMO_SIG_DIR"))
         << "no signed files: run through ctest (win_install_sig_tests)";
     for (const Case& c : kCases) {
-        SCOPED_TRACE(std::string(c.file) + " pinned to " + c.pin);
+        SCOPED_TRACE(std::string(c.file) + " pinned to " + Utf8(c.pin));
         const std::string path = SignedFile(c.file);
         CFileHandle file(
             ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -70,7 +83,8 @@ TEST(InstallerSignature, EachFileGetsItsVerdict) {
             EXPECT_EQ("untouched", error);
         else if (c.reason == IDS_SIG_PUBLISHER)
             EXPECT_EQ(text::Format(LoadResString(c.reason).c_str(),
-                                   std::string(c.file) == "other.exe" ? "Other Test Publisher" : kPin),
+                                   std::string(c.file) == "other.exe" ? "Other Test Publisher"
+                                                                      : "Tavin Test Publisher"),
                       error);
         else
             EXPECT_EQ(LoadResString(c.reason), error);
@@ -107,7 +121,7 @@ TEST_F(InstallerSignatureDownload, AGenuineInstallerPassesTheDownloadAndRuns) {
     holds.Add(worker.TakeHold());
     CRecordingView view;
     std::string error;
-    ASSERT_TRUE(RunInstallers(view, {path}, {""}, holds, error)) << error;
+    ASSERT_TRUE(RunInstallers(view, {path}, {""}, holds, "", error)) << error;
     const std::vector<FakeRun> runs = ReadFakeLog(log);
     ASSERT_EQ(1u, runs.size());
     EXPECT_EQ(path, runs[0].path);

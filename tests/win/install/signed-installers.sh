@@ -13,15 +13,16 @@ root=$(cd "$here/../../.." && pwd)
 # every later process (see platform-notes: Wine imports the host's roots beside it; nothing here
 # touches the host's certificate folder). The key is the certificate's SHA-1, the value the store's
 # serialized form: property 32 (the certificate), encoding 1, length, DER bytes.
+# trust_root add|remove CERT HIVE: HKLM for the machine's store, HKCU for the user's own.
 trust_root() {
     source "$root/tools/wine-env.sh"
     plmo_make_prefix
     local sha1 key
-    sha1=$(openssl x509 -in "$dir/root.pem" -noout -fingerprint -sha1 | sed 's/.*=//; s/://g')
-    key="HKLM\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\$sha1"
+    sha1=$(openssl x509 -in "$dir/$2" -noout -fingerprint -sha1 | sed 's/.*=//; s/://g')
+    key="$3\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\$sha1"
     if [ "$1" = add ]; then
         local blob
-        blob=$(openssl x509 -in "$dir/root.pem" -outform DER | python3 -c 'import struct, sys
+        blob=$(openssl x509 -in "$dir/$2" -outform DER | python3 -c 'import struct, sys
 d = sys.stdin.buffer.read(); print((struct.pack("<III", 32, 1, len(d)) + d).hex())')
         wine reg add "$key" /v Blob /t REG_BINARY /d "$blob" /f >/dev/null
     else
@@ -57,10 +58,10 @@ CNF
     cert() {
         if [ $# = 3 ]; then
             openssl req -x509 -config ext.cnf -extensions "$3" -newkey rsa:2048 -nodes -keyout "$1.key" \
-                -out "$1.pem" -subj "/CN=$2" -days 3650 2>/dev/null
+                -out "$1.pem" -utf8 -subj "/CN=$2" -days 3650 2>/dev/null
         else
             openssl req -new -config ext.cnf -newkey rsa:2048 -nodes -keyout "$1.key" -out "$1.csr" \
-                -subj "/CN=$2" 2>/dev/null
+                -utf8 -subj "/CN=$2" 2>/dev/null
             openssl x509 -req -in "$1.csr" -CA "$4.pem" -CAkey "$4.key" -set_serial "0x$(openssl rand -hex 8)" \
                 -days 3650 -extfile ext.cnf -extensions "$3" -out "$1.pem" 2>/dev/null
         fi
@@ -76,6 +77,9 @@ CNF
     cert stranger "Stranger Test Root CA" ca
     cert foreign "Tavin Test Publisher" codesign stranger
     cat foreign.pem stranger.pem >foreign-chain.pem
+    cert japanese "株式会社タヴィン・テスト発行元" codesign root
+    cert userroot "Tavin User Root CA" ca
+    cert userissued "Tavin Test Publisher" codesign userroot
 
     sign() { # CERT KEY OUT
         cp "$program" "$3"
@@ -89,6 +93,8 @@ CNF
     sign selfsigned.pem selfsigned.key selfsigned.exe
     sign foreign.pem foreign.key unknown-issuer.exe
     sign foreign-chain.pem foreign.key untrusted-root.exe
+    sign japanese.pem japanese.key japanese.exe
+    sign userissued.pem userissued.key user-root.exe
     cp genuine.exe tampered.exe
     # One byte of the program's code, well past the headers.
     python3 -c 'import sys; f=open(sys.argv[1],"r+b"); f.seek(0x420); b=f.read(1); f.seek(0x420); f.write(bytes([b[0]^0xff]))' tampered.exe
@@ -96,11 +102,13 @@ CNF
     openssl pkcs12 -export -in pinned.pem -inkey pinned.key -passout pass:test-only -out pinned.p12
     cp "$launcher" launcher.exe
     PLMO_SIGN_PASSWORD=test-only "$root/tools/sign-exe.sh" pinned.p12 "" launcher.exe
-    trust_root add
+    trust_root add root.pem HKLM
+    trust_root add userroot.pem HKCU
     ;;
 stop)
     if [ -f "$dir/root.pem" ]; then
-        trust_root remove
+        trust_root remove root.pem HKLM
+        trust_root remove userroot.pem HKCU
     fi
     ;;
 esac

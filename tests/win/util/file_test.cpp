@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <aclapi.h>
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 
 #include "TempFolder.h"
 #include "util/FileOps.h"
 #include "util/FilePath.h"
+#include "util/PrivateFolder.h"
 #include "util/SystemError.h"
 
 namespace {
@@ -159,4 +162,62 @@ TEST_F(FileTest, ExistingFileAndRemoval) {
     EXPECT_EQ(IsExistingFile(file), 0);
     EXPECT_EQ(RemoveFile(file), 0);
     EXPECT_EQ(IsExistingFile(""), 0);
+}
+
+// The attempt's folder: new under the Windows folder's Temp, writable by administrators and the
+// system only, and gone with everything in it, links as links.
+TEST(PrivateFolder, IsNewProtectedAndGoesWithItsContents) {
+    CPrivateFolder first;
+    auto second = std::make_unique<CPrivateFolder>();
+    std::string error = "untouched";
+    ASSERT_TRUE(first.Create(error)) << error;
+    ASSERT_TRUE(second->Create(error)) << error;
+    EXPECT_EQ("untouched", error);
+    const std::string root = CPrivateFolder::SystemTempRoot();
+    char temp[MAX_PATH + 1] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    EXPECT_EQ(0u, first.Path().find(root)) << first.Path();
+    EXPECT_NE(0u, first.Path().find(temp)) << "never in the user's temporary folder";
+    EXPECT_NE(first.Path(), second->Path()) << "each attempt its own";
+
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::GetNamedSecurityInfoA(first.Path().c_str(), SE_FILE_OBJECT,
+                                                     OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                                     &owner, nullptr, &dacl, nullptr, &sd));
+    CLocalMem sdMem(sd);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(::GetSecurityDescriptorControl(sd, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing inherited from the Temp folder";
+    BYTE systemSid[SECURITY_MAX_SID_SIZE], adminsSid[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof systemSid;
+    ASSERT_TRUE(::CreateWellKnownSid(WinLocalSystemSid, nullptr, systemSid, &size));
+    size = sizeof adminsSid;
+    ASSERT_TRUE(::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, adminsSid, &size));
+    EXPECT_TRUE(::EqualSid(owner, adminsSid));
+    ASSERT_NE(nullptr, dacl);
+    EXPECT_EQ(2u, dacl->AceCount);
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(::GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+        EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType);
+        PSID sid = &ace->SidStart;
+        EXPECT_TRUE(::EqualSid(sid, systemSid) || ::EqualSid(sid, adminsSid)) << "entry " << i;
+        EXPECT_EQ(static_cast<DWORD>(FILE_ALL_ACCESS), ace->Mask & FILE_ALL_ACCESS) << "entry " << i;
+    }
+
+    // What an installer might leave: nested folders and a read-only file.
+    const std::string path = first.Path();
+    ASSERT_TRUE(::CreateDirectoryA((path + "unpacked").c_str(), nullptr));
+    WriteAll(path + "unpacked\\data.cab", "cab");
+    WriteAll(path + "setup.exe", "exe");
+    ASSERT_TRUE(::SetFileAttributesA((path + "setup.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+    first.Remove();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(path.c_str())) << path;
+    EXPECT_TRUE(first.Path().empty());
+    const std::string other = second->Path();
+    second.reset();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(other.c_str())) << "removed when it goes";
 }

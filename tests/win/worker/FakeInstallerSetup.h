@@ -26,6 +26,7 @@ inline std::string PlaceFakeInstaller(const CTestFolder& folder, const std::stri
 
 struct FakeRun {
     std::string path, parameters;
+    std::string folder, temp, tmp; // its current folder, TEMP and TMP
     uint64_t start = 0, end = 0; // UTC, 100 ns units
     int exitCode = -1;
     long long selfBytes = -1; // of its own file, read at its start
@@ -53,6 +54,11 @@ inline std::vector<FakeRun> ReadFakeLog(const std::string& logPath) {
             r.start = std::stoull(f[1]);
             r.path = f[3];
             r.parameters = f[4];
+            if (f.size() >= 8) {
+                r.folder = f[5];
+                r.temp = f[6];
+                r.tmp = f[7];
+            }
             runs.push_back(r);
         } else if (f[0] == "end" && f.size() >= 4 && !runs.empty()) {
             runs.back().end = std::stoull(f[1]);

@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "framework/Resources.h"
-#include "install/InstallerSignature.h"
+#include "worker/InstallerSignature.h"
 #include "tests/win/support/LoopbackServer.h"
 #include "tests/win/worker/FakeInstallerSetup.h"
 #include "tests/win/worker/TestFolder.h"
 #include "ui/resource.h"
 #include "util/SystemError.h"
 #include "worker/DownloadTexts.h"
+#include "http/HttpAccess.h"
 
 namespace {
 
@@ -184,11 +185,24 @@ TEST_F(DownloadWorkerTest, ADemandedPublisherRefusesAnUnsignedProgramAndLetsGoOf
     CDownloadWorker w;
     const std::string target = folder / "a.exe";
     w.SetJob(wnd, server.Url("/f/a.exe"), target);
-    w.SetSignerPin("Tavin Test Publisher");
+    w.SetSignerPin(L"Tavin Test Publisher");
     RunToDone(w);
     EXPECT_EQ(1, w.m_bFailed);
     EXPECT_EQ(SignatureRefusalText(target, LoadResString(IDS_SIG_NONE)), w.m_strError);
     EXPECT_TRUE(::DeleteFileA(target.c_str())) << "no hold stays on a refused file";
+}
+
+// A build that demands sound certificates takes nothing over plain http: not a byte is asked for.
+TEST_F(DownloadWorkerTest, StrictTlsRefusesAPlainHttpAddressInTheFrame) {
+    server.Enqueue(ScriptedResponse::Ok(ReadFileBytes(FakeInstallerProgram())));
+    CDownloadWorker w;
+    w.SetJob(wnd, server.Url("/f/a.exe"), folder / "a.exe");
+    w.SetStrictTls(true);
+    RunToDone(w);
+    EXPECT_EQ(1, w.m_bFailed);
+    EXPECT_EQ(download::RequestFailureText(Frame(), 0, CHttpAccess::kPlainHttpRefused), w.m_strError);
+    EXPECT_EQ(0u, server.Requests().size());
+    EXPECT_FALSE(FileExists(folder / "a.exe"));
 }
 
 TEST_F(DownloadWorkerTest, NoServerGivesTheTransportTextInTheFrame) {

@@ -39,14 +39,32 @@ TEST_F(ProcessRunnerTest, RunsWithTheParametersAndDeliversTheExitCode) {
     EXPECT_STREQ("", runner.GetErrorText());
 }
 
-TEST_F(ProcessRunnerTest, AMissingFileFailsAtOnceWithTheSystemText) {
-    CProcessRunner runner;
-    DWORD code = 12345;
-    EXPECT_FALSE(runner.RunAndWait(folder / "missing.exe", "", SW_SHOWNORMAL, nullptr, &code, 1, nullptr));
-    EXPECT_EQ(12345u, code) << "no process, no exit code";
-    std::string expected;
-    ASSERT_TRUE(FormatSystemError(ERROR_FILE_NOT_FOUND, expected));
-    EXPECT_EQ(expected, runner.GetErrorText());
+// Nothing but programs and packages starts: whatever else the shell would open, it would open with
+// a program the user can choose.
+TEST_F(ProcessRunnerTest, AMissingFileOrOneOfAnotherTypeFailsAtOnceWithTheSystemText) {
+    const std::string script = folder / "setup.bat", page = folder / "setup.hta", marker = folder / "ran.txt";
+    ASSERT_TRUE(WriteFileBytes(script, "echo ran > \"" + marker + "\"\r\n"));
+    ASSERT_TRUE(WriteFileBytes(page, "<script>new ActiveXObject('WScript.Shell').Run('cmd /c echo > " +
+                                         marker + "')</script>"));
+    const struct {
+        std::string file;
+        DWORD error;
+    } cases[] = {{folder / "missing.exe", ERROR_FILE_NOT_FOUND},
+                 {script, ERROR_NO_ASSOCIATION},
+                 {page, ERROR_NO_ASSOCIATION},
+                 {folder / "noextension", ERROR_NO_ASSOCIATION}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        CProcessRunner runner;
+        DWORD code = 12345;
+        EXPECT_FALSE(runner.RunAndWait(c.file, "", SW_SHOWNORMAL, nullptr, &code, 1, nullptr));
+        EXPECT_EQ(12345u, code) << "no process, no exit code";
+        std::string expected;
+        ASSERT_TRUE(FormatSystemError(c.error, expected));
+        EXPECT_EQ(expected, runner.GetErrorText());
+    }
+    ::Sleep(500);
+    EXPECT_FALSE(FileExists(marker)) << "nothing ran";
 }
 
 TEST_F(ProcessRunnerTest, ASuccessLeavesTheTextOfAnEarlierFailure) {

@@ -1,4 +1,4 @@
-#include "install/InstallerHold.h"
+#include "worker/InstallerHold.h"
 
 #include <algorithm>
 #include <vector>
@@ -6,7 +6,7 @@
 #include "framework/Resources.h"
 #include "framework/Text.h"
 #include "service/ServiceText.h"
-#include "ui/resource.h"
+#include "util/StringIds.h"
 #include "util/SystemError.h"
 
 namespace {
@@ -18,27 +18,37 @@ std::string DownloadError(UINT detailId, const std::string& path, const std::str
 
 } // namespace
 
-bool CInstallerHold::Acquire(const std::string& path, const void* data, std::uint32_t size,
-                             std::string& error) {
+bool CInstallerHold::Acquire(const std::string& path, const FileIdentity& written, const void* data,
+                             std::uint32_t size, std::string& error) {
     m_strPath = path;
-    Sha256Digest expected;
-    if (!Sha256Of(data, size, expected)) {
-        error = DownloadError(IDS_INSTALLER_UNPROTECTED, path, "\r\nSHA-256");
-        return false;
-    }
     // No write, no delete sharing: while this handle is open nobody can open the file to change,
     // rename or delete it, and the installer's own process may still map and read it. Opening
-    // fails while anybody else holds it for writing, which is as good as a change.
+    // fails while anybody else holds it for writing, which is as good as a change. A reparse point
+    // is opened as itself, never followed, so that it cannot lead the hold to another file.
     m_file.Reset(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT,
+                               nullptr));
     if (!m_file) {
         std::string reason;
         FormatSystemError(::GetLastError(), reason);
         error = DownloadError(IDS_INSTALLER_UNPROTECTED, path, "\r\n" + reason);
         return false;
     }
-    // The file was closed between its writing and this open: what matters is what it holds now,
-    // that nobody can change any more.
+    // Held first, judged after: what is checked now can no longer change. The path was let go
+    // between the writing and this open, so the file must still be the one the write made.
+    FileIdentity held;
+    if (!QueryFileIdentity(m_file.Get(), held) || (held.attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        !held.SameFileAs(written)) {
+        m_file.Reset();
+        error = DownloadError(IDS_INSTALLER_CHANGED, path);
+        return false;
+    }
+    Sha256Digest expected;
+    if (!Sha256Of(data, size, expected)) {
+        m_file.Reset();
+        error = DownloadError(IDS_INSTALLER_UNPROTECTED, path, "\r\nSHA-256");
+        return false;
+    }
     if (!ReadBackMatches(expected, size)) {
         m_file.Reset();
         error = DownloadError(IDS_INSTALLER_CHANGED, path);

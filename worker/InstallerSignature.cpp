@@ -1,4 +1,4 @@
-#include "install/InstallerSignature.h"
+#include "worker/InstallerSignature.h"
 
 #include <wincrypt.h>
 #include <softpub.h>
@@ -10,10 +10,11 @@
 #include "framework/Resources.h"
 #include "framework/Text.h"
 #include "framework/TrustApi.h"
-#include "ui/resource.h"
+#include "framework/Wide.h"
+#include "util/StringIds.h"
 
 #ifndef PLMO_INSTALLER_SIGNER
-#define PLMO_INSTALLER_SIGNER ""
+#define PLMO_INSTALLER_SIGNER L""
 #endif
 
 namespace {
@@ -22,28 +23,6 @@ namespace {
 // networks that are offline or behind a proxy, where a lookup stalls for many seconds or fails
 // for every installer. What stays strict is the chain itself, its usage and the pinned name.
 constexpr DWORD kNoNetwork = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
-
-std::wstring Widen(const std::string& s) {
-    if (s.empty())
-        return std::wstring();
-    int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring wide(n > 0 ? n : 0, L'\0');
-    if (n > 0)
-        ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &wide[0], n);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& s) {
-    if (s.empty())
-        return std::string();
-    int n =
-        ::WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(n > 0 ? n : 0, '\0');
-    if (n > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &narrow[0], n, nullptr,
-                              nullptr);
-    return narrow;
-}
 
 std::string Unchecked(DWORD code) {
     return text::Format(LoadResString(IDS_SIG_UNCHECKED).c_str(), text::Format("0x%08lX", code).c_str());
@@ -140,8 +119,10 @@ bool ChainIsTrusted(PCCERT_CONTEXT cert, const CRYPT_PROVIDER_DATA& provider, co
     // At the signature's time stamp when it has one, else now: as the trust provider judged it.
     FILETIME when = verifyAsOf;
     const bool hasTime = when.dwLowDateTime != 0 || when.dwHighDateTime != 0;
+    // The machine's engine: a root that the user put into their own store, as any program of the
+    // user can without asking, must not make a publisher for this elevated program.
     PCCERT_CHAIN_CONTEXT raw = nullptr;
-    if (!Trust().CertGetCertificateChain(nullptr, cert, hasTime ? &when : nullptr, extra.Get(), &para,
+    if (!Trust().CertGetCertificateChain(HCCE_LOCAL_MACHINE, cert, hasTime ? &when : nullptr, extra.Get(), &para,
                                          CERT_CHAIN_CACHE_ONLY_URL_RETRIEVAL, nullptr, &raw))
         return false;
     CCertChain chain(raw);
@@ -160,12 +141,13 @@ std::wstring SimpleName(PCCERT_CONTEXT cert) {
 
 } // namespace
 
-const std::string& InstallerSignerPin() {
-    static const std::string pin = PLMO_INSTALLER_SIGNER;
+const std::wstring& InstallerSignerPin() {
+    // Wide from the source on, so that a name in any script matches on any system code page.
+    static const std::wstring pin = PLMO_INSTALLER_SIGNER;
     return pin;
 }
 
-bool CheckInstallerSigner(HANDLE file, const std::string& path, const std::string& signerPin,
+bool CheckInstallerSigner(HANDLE file, const std::string& path, const std::wstring& signerPin,
                           std::string& error) {
     if (!Trust().ok) {
         error = Unchecked(ERROR_MOD_NOT_FOUND);
@@ -193,9 +175,8 @@ bool CheckInstallerSigner(HANDLE file, const std::string& path, const std::strin
         error = LoadResString(IDS_SIG_UNTRUSTED);
         return false;
     }
-    // The pin is a literal of the program, so in the ANSI code page like the path.
     const std::wstring name = SimpleName(cert);
-    if (signerPin.empty() || name != Widen(signerPin)) {
+    if (signerPin.empty() || name != signerPin) {
         error = text::Format(LoadResString(IDS_SIG_PUBLISHER).c_str(), Narrow(name).c_str());
         return false;
     }
