@@ -78,6 +78,14 @@ std::string CPrivateFolder::SystemTempRoot() {
     return root + "Temp\\";
 }
 
+bool CPrivateFolder::FolderSecurity(CLocalMem& descriptor) {
+    PSECURITY_DESCRIPTOR made = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(kFolderSecurity, SDDL_REVISION_1, &made, nullptr))
+        return false;
+    descriptor.Reset(made);
+    return true;
+}
+
 bool CPrivateFolder::Create(std::string& error, const std::string& parentDir) {
     Remove();
     std::string parent = parentDir.empty() ? SystemTempRoot() : parentDir;
@@ -85,14 +93,12 @@ bool CPrivateFolder::Create(std::string& error, const std::string& parentDir) {
         error = FolderError("Temp", ::GetLastError());
         return false;
     }
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(kFolderSecurity, SDDL_REVISION_1, &descriptor,
-                                                                nullptr)) {
+    CLocalMem descriptor;
+    if (!FolderSecurity(descriptor)) {
         error = FolderError(parent, ::GetLastError());
         return false;
     }
-    CLocalMem descriptorMem(descriptor);
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
     std::string path;
     DWORD code = ERROR_ALREADY_EXISTS;
     for (int i = 0; i < kNameTries && code == ERROR_ALREADY_EXISTS; ++i) {

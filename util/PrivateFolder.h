@@ -35,6 +35,8 @@ public:
 
     // The Windows folder's Temp, with a trailing backslash, from the system, not the environment.
     static std::string SystemTempRoot();
+    // The security the folder is made with (self-relative); false with the thread's last error.
+    static bool FolderSecurity(CLocalMem& descriptor);
 
 private:
     std::string m_strPath;
