@@ -420,10 +420,12 @@ void CFlowTest::ExpectInAttemptFolder(const CInstallerRun& run, const std::strin
     ASSERT_NE(std::string::npos, slash) << run.path;
     const std::string folder = run.path.substr(0, slash);
     EXPECT_EQ(name, run.path.substr(slash + 1));
-    EXPECT_EQ(SystemTempDir(), folder.substr(0, SystemTempDir().size())) << run.path;
+    // Paths compare in any letter case: the system keeps the case the folder was made with.
+    const auto same = [](const std::string& a, const std::string& b) { return ::lstrcmpiA(a.c_str(), b.c_str()) == 0; };
+    EXPECT_TRUE(same(SystemTempDir(), folder.substr(0, SystemTempDir().size()))) << run.path;
     EXPECT_TRUE(IsAttemptFolderName(folder.substr(folder.rfind('\\') + 1))) << run.path;
-    EXPECT_EQ(folder, run.folder) << "started in its own folder";
-    EXPECT_EQ(folder, run.temp) << "unpacks into its own folder";
+    EXPECT_TRUE(same(folder, run.folder)) << run.folder << ": started in its own folder";
+    EXPECT_TRUE(same(folder, run.temp)) << run.temp << ": unpacks into its own folder";
     EXPECT_EQ(std::string::npos, run.path.find(WithoutTrailingSlash(OwnTempDir())));
 }
 
