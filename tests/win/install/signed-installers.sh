@@ -53,6 +53,21 @@ authorityKeyIdentifier = keyid
 basicConstraints = CA:FALSE
 keyUsage = critical, digitalSignature
 extendedKeyUsage = serverAuth
+[ timestamping ]
+basicConstraints = CA:FALSE
+keyUsage = critical, digitalSignature
+extendedKeyUsage = critical, timeStamping
+[ tsa ]
+default_tsa = tsa_config
+[ tsa_config ]
+serial = ./tsaserial
+signer_cert = ./tsa.pem
+signer_key = ./tsa.key
+signer_digest = sha256
+default_policy = 1.2.3.4.1
+digests = sha256
+accuracy = secs:1
+ess_cert_id_alg = sha256
 CNF
     # NAME CN EXTENSIONS: a self-signed certificate; NAME CN EXTENSIONS ISSUER: one issued by ISSUER.
     cert() {
@@ -98,10 +113,18 @@ CNF
     cp genuine.exe tampered.exe
     # One byte of the program's code, well past the headers.
     python3 -c 'import sys; f=open(sys.argv[1],"r+b"); f.seek(0x420); b=f.read(1); f.seek(0x420); f.write(bytes([b[0]^0xff]))' tampered.exe
-    # The launcher as a deployment signs it, from a password-protected PKCS#12 file.
+    # The launcher as a deployment signs it, from a password-protected PKCS#12 file, time-stamped
+    # by a time-stamp authority on loopback.
     openssl pkcs12 -export -in pinned.pem -inkey pinned.key -passout pass:test-only -out pinned.p12
+    cert tsa "Tavin Test Time-Stamp Authority" timestamping root
+    echo 01 >tsaserial
+    python3 "$here/tsa-server.py" tsa.port ext.cnf &
+    tsa_pid=$!
+    for _ in $(seq 100); do [ -s tsa.port ] && break; sleep 0.1; done
     cp "$launcher" launcher.exe
-    PLMO_SIGN_PASSWORD=test-only "$root/tools/sign-exe.sh" pinned.p12 "" launcher.exe
+    PLMO_SIGN_PASSWORD=test-only "$root/tools/sign-exe.sh" pinned.p12 "" launcher.exe \
+        "http://127.0.0.1:$(cat tsa.port)/" || { kill "$tsa_pid"; exit 1; }
+    kill "$tsa_pid"
     trust_root add root.pem HKLM
     trust_root add userroot.pem HKCU
     ;;
