@@ -17,6 +17,13 @@ CApp::~CApp() {
         s_current = nullptr;
 }
 
+bool CApp::OnCommand(UINT id) {
+    if (id != ID_HELP)
+        return false;
+    OnHelp();
+    return true;
+}
+
 namespace {
 // Walked character by character: in code page 932 the second byte of ソ, 表 or 能 is 0x5C, which a
 // byte search would take for a backslash.
