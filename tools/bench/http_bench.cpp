@@ -72,11 +72,14 @@ double CpuMs() {
 }
 
 // One paced download of a big announced body: whether it came back whole (else why not), its
-// time against the pacing floor and the peak private bytes above those before it.
+// time against the pacing floor and the process's peak memory above what it held before. The
+// peak working set stands for the private bytes: the body is written through, so every page of
+// it is in the working set, and a reallocation that copies holds both blocks there at once.
+// Under Wine the private-bytes counters follow the address space Wine reserved, not the heap.
 struct CBigRun {
     bool ok = false;
     std::string why;
-    double wall = 0, floor = 0, privateAbove = 0, workingSetAbove = 0;
+    double wall = 0, floor = 0, workingSetAbove = 0, privateAbove = 0;
 };
 
 CBigRun BigDownload(CLoopbackServer& server, uint32_t size) {
@@ -130,15 +133,15 @@ void BigBodies(bench::CTable& table, CLoopbackServer& server) {
     const std::string benchmark = "1b big body";
     const uint32_t mib = 600;
     CBigRun run = BigDownload(server, mib << 20);
-    std::printf("600 MiB: %s, %.0f ms, floor %.0f ms, peak private +%.1f MiB, peak working set +%.1f MiB\n",
-                run.ok ? "whole" : run.why.c_str(), run.wall, run.floor, run.privateAbove, run.workingSetAbove);
+    std::printf("600 MiB: %s, %.0f ms, floor %.0f ms, peak working set +%.1f MiB (private counter +%.1f MiB)\n",
+                run.ok ? "whole" : run.why.c_str(), run.wall, run.floor, run.workingSetAbove, run.privateAbove);
     if (!run.ok) {
         table.AddFailure(benchmark, "600 MiB: downloads", run.why, "succeeds");
     } else {
         table.Add(benchmark, "600 MiB: downloads", "whole", "succeeds", bench::Verdict::Met);
-        table.AddAtMost(benchmark, "600 MiB: peak private bytes above the start",
-                        bench::Format("%.1f MiB (working set +%.1f MiB)", run.privateAbove, run.workingSetAbove),
-                        run.privateAbove, mib + 8.0, "<= 608 MiB (body + 8)");
+        table.AddAtMost(benchmark, "600 MiB: peak memory (working set) above the start",
+                        bench::Format("%.1f MiB", run.workingSetAbove), run.workingSetAbove, mib + 8.0,
+                        "<= 608 MiB (body + 8)");
         table.AddAtMost(benchmark, "600 MiB: wall / pacing floor",
                         bench::Format("%.3f (%.0f ms / %.0f ms)", run.wall / run.floor, run.wall, run.floor),
                         run.wall / run.floor, 1.05, "<= 1.05");
