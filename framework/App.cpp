@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "framework/Mbcs.h"
+
 CApp* CApp::s_current = nullptr;
 HINSTANCE CApp::s_instance = nullptr;
 std::string CApp::s_name;
@@ -15,18 +17,30 @@ CApp::~CApp() {
         s_current = nullptr;
 }
 
+bool CApp::OnCommand(UINT id) {
+    if (id != ID_HELP)
+        return false;
+    OnHelp();
+    return true;
+}
+
 namespace {
+// Walked character by character: in code page 932 the second byte of ソ, 表 or 能 is 0x5C, which a
+// byte search would take for a backslash.
 std::string ExecutableBaseName() {
     char path[MAX_PATH + 1] = {};
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path);
-    size_t slash = s.find_last_of("\\/:");
-    if (slash != std::string::npos)
-        s.erase(0, slash + 1);
-    size_t dot = s.rfind('.');
-    if (dot != std::string::npos)
-        s.erase(dot);
-    return s;
+    const std::string s(path);
+    size_t start = 0, dot = std::string::npos;
+    for (size_t i = 0; i < s.size(); i += CharLenAt(s, i)) {
+        if (s[i] == '\\' || s[i] == '/' || s[i] == ':') {
+            start = i + 1;
+            dot = std::string::npos;
+        } else if (s[i] == '.') {
+            dot = i;
+        }
+    }
+    return s.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
 }
 } // namespace
 

@@ -87,7 +87,11 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             OnCancel();
             return TRUE;
         }
-        return OnCommand(id, code) ? TRUE : FALSE;
+        if (OnCommand(id, code))
+            return TRUE;
+        // What the dialog leaves goes on to the application's command table, as menu commands do.
+        CApp* app = CApp::Current();
+        return app && app->OnCommand(id) ? TRUE : FALSE;
     }
     case WM_SYSCOMMAND:
         if (OnSysCommand(wp, lp)) {

@@ -7,29 +7,40 @@
 
 namespace http {
 
-void CBinaryBody::Reserve(uint32_t bytes) {
-    if (bytes <= m_capacity)
-        return;
-    if (void* p = std::realloc(m_data, bytes)) {
-        m_data = static_cast<unsigned char*>(p);
-        m_capacity = bytes;
+uint32_t GrownCapacity(uint32_t capacity, uint32_t size, uint32_t needed) {
+    const uint32_t doubled = capacity > UINT32_MAX / 2 ? UINT32_MAX : capacity * 2;
+    const uint32_t capped = size > UINT32_MAX - kMaxGrowthSlack ? UINT32_MAX : size + kMaxGrowthSlack;
+    return std::max(needed, std::min(doubled, capped));
+}
+
+uint32_t AnnouncedReservation(uint32_t length, uint32_t blockSize) {
+    const uint32_t overrun = std::max<uint32_t>(blockSize, 2) - 1;
+    return length > UINT32_MAX - overrun ? UINT32_MAX : length + overrun;
+}
+
+bool CBinaryBody::Resize(uint32_t capacity) {
+    void* p = m_realloc(m_data, capacity);
+    if (!p) {
+        m_bOutOfMemory = true;
+        return false;
     }
+    m_data = static_cast<unsigned char*>(p);
+    m_capacity = capacity;
+    return true;
+}
+
+bool CBinaryBody::Reserve(uint32_t bytes) {
+    return bytes <= m_capacity || Resize(bytes);
 }
 
 bool CBinaryBody::Append(const unsigned char* bytes, uint32_t count) {
-    if (count > UINT32_MAX - m_size)
+    if (count > UINT32_MAX - m_size) {
+        m_bOutOfMemory = true;
         return false;
-    uint32_t needed = m_size + count;
-    if (needed > m_capacity) {
-        // Doubling keeps the copies of a growing body linear in its size.
-        uint32_t grown = m_capacity > UINT32_MAX / 2 ? UINT32_MAX : m_capacity * 2;
-        uint32_t capacity = std::max(needed, grown);
-        void* p = std::realloc(m_data, capacity);
-        if (!p)
-            return false;
-        m_data = static_cast<unsigned char*>(p);
-        m_capacity = capacity;
     }
+    const uint32_t needed = m_size + count;
+    if (needed > m_capacity && !Resize(GrownCapacity(m_capacity, m_size, needed)))
+        return false;
     std::memcpy(m_data + m_size, bytes, count);
     m_size = needed;
     return true;
@@ -40,7 +51,7 @@ unsigned char* CBinaryBody::Finish() {
         std::free(m_data);
         m_data = nullptr;
     } else if (m_size < m_capacity) {
-        if (void* p = std::realloc(m_data, m_size))
+        if (void* p = m_realloc(m_data, m_size))
             m_data = static_cast<unsigned char*>(p);
     }
     m_capacity = 0;
@@ -57,8 +68,8 @@ bool ReadBodyLoop(IBodySource& source, IBodyHooks& hooks, const BodyRule& rule, 
     if (rule.hasLength && rule.length == 0)
         return true;
     const bool bounded = rule.hasLength;
-    if (bounded && !rule.textMode)
-        binary.Reserve(std::min(rule.length, kMaxReservation));
+    if (bounded && !rule.textMode && !binary.Reserve(AnnouncedReservation(rule.length, blockSize)))
+        return false;
     const uint64_t waitLimit = bounded ? rule.waitWithLength : rule.waitWithoutLength;
 
     uint32_t total = 0;

@@ -16,6 +16,7 @@
 #include "http/HttpAccessSession.h"
 #include "http/InternetFailure.h"
 #include "http/RequestText.h"
+#include "util/SystemError.h"
 
 namespace {
 
@@ -127,6 +128,13 @@ private:
     bool m_bEndOfData = false;
     bool m_bFailed = false;
 };
+
+// A body that found no memory reads the same in both modes, and not as a status: the system's text.
+void RecordOutOfMemory(DWORD& lastError, std::string& error) {
+    lastError = ERROR_NOT_ENOUGH_MEMORY;
+    error.clear();
+    FormatSystemError(ERROR_NOT_ENOUGH_MEMORY, error);
+}
 
 } // namespace
 
@@ -382,8 +390,7 @@ bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie
         m_strError = InternetErrorText(failure.m_dwError);
         result = false;
     } catch (const std::exception&) {
-        m_dwLastError = ::GetLastError();
-        m_strError = SystemErrorText(ERROR_NOT_ENOUGH_MEMORY);
+        RecordOutOfMemory(m_dwLastError, m_strError);
         result = false;
     }
     // A body that was complete when the cancel came still counts as cancelled.
@@ -444,5 +451,8 @@ bool CHttpAccess::ReadBody(CHttpAccessSession& session, int textMode, void* requ
 
     CRequestBodySource source(static_cast<HINTERNET>(request), session);
     CBodyTransfer transfer(*this, rule.textMode);
-    return http::ReadBodyLoop(source, transfer, rule, m_strResponse, transfer.m_body);
+    const bool complete = http::ReadBodyLoop(source, transfer, rule, m_strResponse, transfer.m_body);
+    if (!complete && transfer.m_body.OutOfMemory())
+        RecordOutOfMemory(m_dwLastError, m_strError);
+    return complete;
 }

@@ -30,8 +30,9 @@ std::string NormaliseAnswer(const std::string& response) {
 }
 
 std::string FailureDetail(uint32_t statusCode, const std::string& transportError) {
+    const bool statusSays = statusCode != 0 && !(statusCode == 200 && !transportError.empty());
     std::string detail =
-        statusCode != 0 ? text::Format("http status %d", static_cast<int>(statusCode)) : transportError;
+        statusSays ? text::Format("http status %d", static_cast<int>(statusCode)) : transportError;
     text::ReplaceAll(detail, "\r\n", "");
     text::ReplaceAll(detail, "\n", "");
     return detail;

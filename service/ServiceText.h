@@ -22,7 +22,9 @@ int DownloadQueryType(uint16_t kind);
 std::string NormaliseAnswer(const std::string& response);
 
 // "http status N" when a status was received, otherwise the transport's error text; line breaks
-// removed either way so the detail reads as one line inside the message.
+// removed either way so the detail reads as one line inside the message. A 200 answer that still
+// failed with a text of its own (the body found no memory) shows that text: "http status 200"
+// would dress the failure up as the server's.
 std::string FailureDetail(uint32_t statusCode, const std::string& transportError);
 
 // The message template with its "%s" replaced by detail. The detail is inserted literally and

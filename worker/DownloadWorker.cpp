@@ -7,6 +7,7 @@
 #include "worker/InstallerSignature.h"
 #include "util/StringIds.h"
 #include "util/FilePath.h"
+#include "util/SystemError.h"
 #include "worker/DownloadTexts.h"
 #include "worker/ProgressHttpAccess.h"
 
@@ -122,7 +123,9 @@ bool CDownloadWorker::Run() {
         // Only memory can run out here; whatever happens, the run is recorded as failed.
         ok = false;
         try {
-            error = download::RequestFailureText(LoadResString(IDS_ERR_DOWNLOAD), 0, "out of memory");
+            std::string memory;
+            FormatSystemError(ERROR_NOT_ENOUGH_MEMORY, memory);
+            error = download::RequestFailureText(LoadResString(IDS_ERR_DOWNLOAD), 0, memory);
         } catch (...) {
             error.clear();
         }

@@ -24,10 +24,12 @@ void ExpectAboutBox(CLauncher& app, const CRemoteWindow& box) {
     for (const CRemoteWindow& c : box.Children()) {
         if (c.ClassName() != "Static")
             continue;
-        if ((c.Style() & SS_TYPEMASK) == SS_ICON)
+        if ((c.Style() & SS_TYPEMASK) == SS_ICON) {
             icon = c.Send(STM_GETICON) != 0;
-        else if (c.Text().find("Copyright") != std::string::npos)
-            copyright = true;
+            continue;
+        }
+        EXPECT_TRUE(c.Style() & WS_GROUP) << "every text line is a group of its own: " << c.Describe();
+        copyright = copyright || c.Text().find("Copyright") != std::string::npos;
     }
     EXPECT_TRUE(icon) << "the program icon is shown";
     EXPECT_TRUE(copyright) << "a copyright line is shown";

@@ -65,4 +65,23 @@ TEST(MainWindow, TheForceUpdateBoxTicksAndTheIdStaysAsTyped) {
     EXPECT_EQ(ExpectedUiState(0), DescribeUiState(app.Dialog()));
 }
 
+TEST(MainWindow, TheStaticTextsEndTheGroupOfTheArrowKeys) {
+    CLauncher app;
+    for (int id : {ids::kTitle, ids::kStatus, ids::kOrgIdLabel})
+        EXPECT_TRUE(app.Control(id).Style() & WS_GROUP) << id;
+    // The buttons up to the check box belong to the group that the ID label, the last control,
+    // opens (groups wrap round the template): Down from the check box comes round to the label,
+    // where without the statics' group style it runs on into the title line. Tab goes by tab
+    // stops, round to the install button.
+    const CRemoteWindow check = app.Control(ids::kForceUpdate);
+    for (auto [key, id] : {std::pair<WPARAM, int>{VK_DOWN, ids::kOrgIdLabel}, {VK_TAB, ids::kInstall}}) {
+        app.Dialog().Send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(check.Handle()), TRUE);
+        WaitFor("the focus on the check box", [&] { return FocusOfThread(check.ThreadId()) == check.Handle(); });
+        check.Post(WM_KEYDOWN, key, 1);
+        WaitFor("the focus to move", [&] { return FocusOfThread(check.ThreadId()) != check.Handle(); });
+        EXPECT_EQ(app.Control(id).Handle(), FocusOfThread(check.ThreadId()))
+            << "key " << key << ": " << CRemoteWindow(FocusOfThread(check.ThreadId())).Describe();
+    }
+}
+
 } // namespace

@@ -20,10 +20,10 @@ protected:
     CLoopbackHttp m_net{[this](const CHttpRequest& req) { return Answer(req); }};
     std::unique_ptr<CLauncher> m_app;
 
-    void Start(const std::string& catalogue) {
+    void Start(const std::string& catalogue, const std::string& exePath = "") {
         m_catalogue = catalogue;
         m_port = m_net.Port();
-        m_app = std::make_unique<CLauncher>(CStartOptions{"", "", {m_net.ProxyEnvironment()}});
+        m_app = std::make_unique<CLauncher>(CStartOptions{exePath, "", {m_net.ProxyEnvironment()}});
     }
 
     CHttpResponse Answer(const CHttpRequest& req) {
@@ -115,6 +115,23 @@ TEST_F(ServiceAnswers, AnInstallerThatCannotStartIsReportedWithoutIcon) {
     EXPECT_NEAR((work.left + work.right) / 2, (back.left + back.right) / 2, 1) << "centred again";
     EXPECT_NEAR((work.top + work.bottom) / 2, (back.top + back.bottom) / 2, 1);
     EXPECT_TRUE(m_app->App().IsRunning()) << "a failed run leaves the dialog open";
+}
+
+TEST_F(ServiceAnswers, TheStartFailureCaptionKeepsADoubleByteProgramNameWhole) {
+    // ソ and 表 end in the byte 0x5C, which is a backslash when taken alone.
+    const std::string exe = TempInstallerPath().substr(0, TempInstallerPath().rfind('\\') + 1) + "ソフト表.exe";
+    ASSERT_TRUE(::CopyFileA(BuiltProgramPath().c_str(), exe.c_str(), FALSE));
+    Start("1.2.3.4\r\n", exe);
+    m_app->Control(ids::kForceUpdate).Click();
+    m_app->TypeOrgId("abc");
+    m_app->ClickInstall();
+    AnswerMessageBox(m_app->WaitForMessageBox(), IDYES);
+    const CMessageBox box = m_app->WaitForMessageBox();
+    EXPECT_EQ("ソフト表", box.caption);
+    AnswerMessageBox(box, IDOK);
+    WaitForUiState(m_app->Dialog(), 0);
+    m_app->CloseAndWait();
+    EXPECT_TRUE(::DeleteFileA(exe.c_str()));
 }
 
 } // namespace

@@ -67,6 +67,14 @@ public:
     size_t Count(uint32_t ms) const { return std::count(sleeps.begin(), sleeps.end(), ms); }
 };
 
+// The C heap, refusing blocks above limit; remembers the largest block asked for.
+size_t g_limit = SIZE_MAX;
+size_t g_largest = 0;
+void* LimitedRealloc(void* p, size_t n) {
+    g_largest = std::max(g_largest, n);
+    return n > g_limit ? nullptr : std::realloc(p, n);
+}
+
 BodyRule Rule(bool textMode, bool hasLength, uint32_t length, uint32_t block = 32768) {
     BodyRule r;
     r.textMode = textMode;
@@ -101,7 +109,7 @@ TEST(BodyReader, OneBlockOfTheAnnouncedLengthEndsAtOnce) {
     EXPECT_EQ(src.reads, 1u);
     EXPECT_EQ(hooks.abortCalls, 0); // the finishing read is not followed by the abort question
     EXPECT_EQ(src.maxAsked[0], 32767u);
-    EXPECT_EQ(bin.Capacity(), 1000u); // the announced length was the one allocation
+    EXPECT_EQ(bin.Capacity(), 1000u + 32767u); // the one allocation: the length and one read more
     unsigned char* p = bin.Finish();
     EXPECT_EQ(p[999], 'x');
     std::free(p);
@@ -291,4 +299,60 @@ TEST(BinaryBody, FinishGivesAnExactBlockOrNull) {
     EXPECT_EQ(p[99999], 'z');
     std::free(p);
     EXPECT_EQ(b.Size(), 0u);
+}
+
+TEST(BinaryBody, GrowthNeverAsksForMoreThanTheBodyAndItsBound) {
+    // Reads of 16383 bytes (the download worker's block) until the body is in.
+    const uint32_t read = 16383;
+    const struct {
+        bool announced;
+        uint32_t size;
+        uint32_t largest; // bound of the largest block
+        int steps;        // bound of the reallocations
+    } cases[] = {
+        {true, 600u << 20, (600u << 20) + read, 0},
+        {true, 3000000000u, 3000000000u + read, 0},
+        {false, 600u << 20, (600u << 20) + kMaxGrowthSlack, 30},
+        {false, 5000000, 2 * 5000000, 10},
+    };
+    for (const auto& c : cases) {
+        uint32_t capacity = c.announced ? AnnouncedReservation(c.size, read + 1) : 0, largest = capacity;
+        int steps = 0;
+        for (uint32_t held = 0; held < c.size;) {
+            const uint32_t needed = held + std::min(read, c.size - held);
+            if (needed > capacity) {
+                capacity = GrownCapacity(capacity, held, needed);
+                EXPECT_LE(capacity, held + std::max(kMaxGrowthSlack, needed - held)) << c.size;
+                ++steps;
+            }
+            largest = std::max(largest, capacity);
+            held = needed;
+        }
+        EXPECT_LE(largest, c.largest) << c.size;
+        EXPECT_LE(steps, c.steps) << c.size;
+    }
+}
+
+TEST(BodyReader, ABinaryBodyWithoutMemoryFailsAndSaysSo) {
+    // Announced: the block for the whole body is asked for first, and its refusal ends it unread.
+    g_limit = 64u << 20;
+    g_largest = 0;
+    ScriptedSource src;
+    FakeHooks hooks;
+    std::string text;
+    CBinaryBody bin(LimitedRealloc);
+    EXPECT_FALSE(ReadBodyLoop(src, hooks, Rule(false, true, 600u << 20, 16384), text, bin));
+    EXPECT_TRUE(bin.OutOfMemory());
+    EXPECT_EQ(src.reads, 0u);
+    EXPECT_EQ(g_largest, (600u << 20) + 16383u);
+
+    // Unannounced: growth that finds no memory ends the transfer, keeping what was in.
+    g_limit = 16;
+    ScriptedSource src2;
+    src2.script = {{std::string(10, 'a')}, {std::string(10, 'b')}};
+    CBinaryBody bin2(LimitedRealloc);
+    EXPECT_FALSE(ReadBodyLoop(src2, hooks, Rule(false, false, 0), text, bin2));
+    EXPECT_TRUE(bin2.OutOfMemory());
+    EXPECT_EQ(bin2.Size(), 10u);
+    g_limit = SIZE_MAX;
 }

@@ -38,6 +38,8 @@ TEST(ServiceAnswer, DoubleLineBreaksCollapseInOnePassThenEndsTrimmed) {
 TEST(ServiceFailure, StatusCodeWinsOverTransportText) {
     EXPECT_EQ(FailureDetail(404, "ignored"), "http status 404");
     EXPECT_EQ(FailureDetail(500, ""), "http status 500");
+    EXPECT_EQ(FailureDetail(200, ""), "http status 200");
+    EXPECT_EQ(FailureDetail(200, "記憶域がありません。\r\n"), "記憶域がありません。"); // a 200 that failed on its own
 }
 
 TEST(ServiceFailure, TransportTextLosesEveryLineBreak) {

@@ -205,6 +205,22 @@ TEST_F(DownloadWorkerTest, StrictTlsRefusesAPlainHttpAddressInTheFrame) {
     EXPECT_FALSE(FileExists(folder / "a.exe"));
 }
 
+TEST_F(DownloadWorkerTest, ABodyBeyondTheAddressSpaceFailsWithTheMemoryTextUnread) {
+    ScriptedResponse r;
+    r.headers = {"Content-Length: 4000000000"};
+    r.generatedBytes = 1u << 20;
+    server.Enqueue(r);
+    CDownloadWorker w;
+    w.SetJob(wnd, server.Url("/f/a.exe"), folder / "a.exe");
+    RunToDone(w);
+    EXPECT_EQ(1, w.m_bFailed);
+    std::string memory;
+    ASSERT_TRUE(FormatSystemError(ERROR_NOT_ENOUGH_MEMORY, memory));
+    EXPECT_EQ(download::RequestFailureText(Frame(), 0, memory), w.m_strError) << "not \"http status 200\"";
+    EXPECT_TRUE(TakeProgress().empty());
+    EXPECT_FALSE(FileExists(folder / "a.exe"));
+}
+
 TEST_F(DownloadWorkerTest, NoServerGivesTheTransportTextInTheFrame) {
     const std::string url = server.Url("/f/a.exe");
     server.Stop();
