@@ -19,12 +19,17 @@ bool CLauncherApp::InitInstance() {
         return false;
     }
 
-    CLauncherDlg dlg(nullptr);
-    m_pMainWnd = &dlg;
-    dlg.DoModal();
-    m_pMainWnd = nullptr;
-    // A download given up on a silent server may still be inside the internet library, which the
-    // statics' destruction unloads.
-    JoinGivenUpWorkers();
+    {
+        CLauncherDlg dlg(nullptr);
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+        m_pMainWnd = nullptr;
+    }
+    // A download given up on a silent server may keep its thread inside the internet library for
+    // as long as the server stays silent. Nobody waits for it: the process ends here and the
+    // system ends that thread first, before any library is told of the end and before any of our
+    // statics is destroyed, so the thread never runs again. The library itself is never unloaded.
+    if (GivenUpWorkerCount() != 0)
+        ::ExitProcess(0);
     return false;
 }

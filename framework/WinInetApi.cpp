@@ -3,7 +3,9 @@
 #include "framework/SystemLibrary.h"
 
 const WinInetApi& WinInet() {
-    static const CSystemLibrary library("wininet.dll");
+    // Never unloaded: a download the user gave up may keep a thread inside the library until the
+    // process ends, and that thread must never find the library gone.
+    static const CSystemLibrary& library = *new CSystemLibrary("wininet.dll");
     static const WinInetApi api = [] {
         WinInetApi a;
         a.module = library.Get();

@@ -25,5 +25,6 @@ struct WinInetApi {
     bool ok = false;
 };
 
-// Loaded once per process and kept; ok is false when the DLL or one of its exports is missing.
+// Loaded once per process and kept loaded until the process ends (never freed, not even with the
+// statics); ok is false when the DLL or one of its exports is missing.
 const WinInetApi& WinInet();

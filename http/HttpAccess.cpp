@@ -33,6 +33,18 @@ constexpr DWORD kIgnoredWhenStrict = SECURITY_FLAG_IGNORE_REVOCATION;
 #define PLMO_STRICT_TLS 0
 #endif
 constexpr DWORD kSetCookieBufferSize = 4096;
+// The receive time-out of Windows' internet library (versions 7 and later) when nobody set one.
+constexpr DWORD kLibraryDefaultReceiveTimeoutMs = 30000;
+
+// The receive time-out the library applies when nobody sets one; 0 when it has none (or does not
+// say).
+DWORD LibraryReceiveTimeout(HINTERNET connection) {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (!WinInet().InternetQueryOptionA(connection, INTERNET_OPTION_RECEIVE_TIMEOUT, &value, &size))
+        return 0;
+    return value == INFINITE ? 0 : value;
+}
 
 struct ParsedUrl {
     INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
@@ -338,12 +350,15 @@ bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie
         WinInet().InternetSetOptionA(request.Get(), INTERNET_OPTION_SECURITY_FLAGS, &security,
                                      sizeof security);
 
-        // A synchronous read blocks while the server is silent, and the library's own limit may be
-        // none at all: silence longer than the longer idle-wait limit fails the read instead. The
-        // limit has to be in place before sending, as some library versions take it only then.
-        DWORD silence = std::max(m_dwWaitWithLength, m_dwWaitWithoutLength) + http::kIdleWaitMs;
-        WinInet().InternetSetOptionA(request.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &silence,
-                                     sizeof silence);
+        // The head keeps the library's own wait: a service page may take long to answer. Only a
+        // library that has no wait of its own gets the one Windows' library has, since some
+        // versions take the receive time-out only as the head begins and would then never end a
+        // silent body (see BoundBodySilence).
+        if (LibraryReceiveTimeout(connection.Get()) == 0) {
+            DWORD headWait = kLibraryDefaultReceiveTimeoutMs;
+            WinInet().InternetSetOptionA(request.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &headWait,
+                                         sizeof headWait);
+        }
 
         if (!extraHeaders.empty())
             WinInet().HttpAddRequestHeadersA(request.Get(), extraHeaders.c_str(),
@@ -368,6 +383,7 @@ bool CHttpAccess::ExecuteRequest(const char* url, int method, const char* cookie
         m_dwSendTime = http::ElapsedTicks(after, before);
         if (!sent)
             ThrowLastInternetError();
+        BoundBodySilence(request.Get());
 
         std::string status;
         if (QueryText(request.Get(), HTTP_QUERY_STATUS_CODE, status))
@@ -412,6 +428,14 @@ int CHttpAccess::QueryServerDate(void* request, SYSTEMTIME* gmt, SYSTEMTIME* loc
         ::FileTimeToSystemTime(&localTime, &converted))
         *local = converted;
     return 1;
+}
+
+void CHttpAccess::BoundBodySilence(void* request) {
+    // Windows' library takes the time-out at every receive; Wine's takes it only as the head
+    // begins, and keeps the head's wait for the body.
+    DWORD silence = std::max(m_dwWaitWithLength, m_dwWaitWithoutLength) + http::kIdleWaitMs;
+    WinInet().InternetSetOptionA(static_cast<HINTERNET>(request), INTERNET_OPTION_RECEIVE_TIMEOUT, &silence,
+                                 sizeof silence);
 }
 
 void CHttpAccess::ReadResponseMetadata(void* requestHandle) {

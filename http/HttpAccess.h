@@ -85,6 +85,9 @@ protected:
 private:
     friend class CActiveRequest;
     void ReadResponseMetadata(void* request);
+    // Once the head is in: silence inside the body longer than the longer idle-wait limit fails
+    // the read, where a synchronous read would otherwise block for as long as the server is silent.
+    void BoundBodySilence(void* request);
 
     bool m_bRequestCancelled = false; // the last request was ended from outside
 };

@@ -85,6 +85,7 @@ void CLauncherDlg::InitDefaults() {
 }
 
 void CLauncherDlg::SetUiState(int state) {
+    m_nUiState = state;
     bool idle = state == 0;
     m_chkForceUpdate.Enable(idle);
     CWindow(GetItem(IDC_INSTALL)).Enable(idle);
@@ -177,6 +178,11 @@ bool CLauncherDlg::OnPaint() {
 void CLauncherDlg::OnOK() {
     OnAbort();
     CDialog::OnOK();
+}
+
+void CLauncherDlg::OnCancel() {
+    if (m_nUiState == 0)
+        CDialog::OnCancel();
 }
 
 void CLauncherDlg::OnAbort() {

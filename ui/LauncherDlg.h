@@ -48,6 +48,10 @@ protected:
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
     void OnOK() override;
+    // Ignored while the install flow runs (UI states 1 and 2): some systems turn any WM_CLOSE of a
+    // dialog into the cancel command, disabled button or not, and it must not end the dialog
+    // under a running download or installer.
+    void OnCancel() override;
     bool OnCommand(UINT id, UINT code) override;
     bool OnSysCommand(WPARAM cmd, LPARAM lp) override;
     bool OnPaint() override;
@@ -70,6 +74,8 @@ private:
     bool RunInstallers(const std::vector<std::string>& installerFiles,
                        const std::vector<std::string>& launchParameters, CInstallerHolds& holds,
                        const std::string& workFolder, std::string& error);
+
+    int m_nUiState = 0;
 
     // Steps from the service queries to the installers' end; 1 after a fully successful run.
     int RunInstall(int force, const DialogPosition& target, std::string& error);

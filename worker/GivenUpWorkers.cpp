@@ -6,8 +6,8 @@
 #include "worker/DownloadWorker.h"
 
 namespace {
-// Never destroyed with the statics: by then the internet library may be gone, so the kept
-// workers are joined explicitly before the program ends.
+// Never destroyed: a kept worker's thread may still be inside the library when the program ends,
+// and the process ends it there instead of waiting for it.
 std::vector<std::unique_ptr<CDownloadWorker>>& Kept() {
     static auto* kept = new std::vector<std::unique_ptr<CDownloadWorker>>;
     return *kept;
@@ -30,9 +30,4 @@ void KeepUntilDone(std::unique_ptr<CDownloadWorker> worker) {
 size_t GivenUpWorkerCount() {
     ReleaseFinished();
     return Kept().size();
-}
-
-void JoinGivenUpWorkers() {
-    // Each destructor waits for its worker's threads.
-    Kept().clear();
 }

@@ -1,7 +1,7 @@
 // Downloads the user aborted while the library kept their thread blocked on a silent server. The
 // dialog does not wait for them when the user aborts; they are kept here until their threads end,
-// and waited for before another download starts and before the program ends, so that never two
-// downloads run at once and no thread of ours is inside the library when it is unloaded.
+// and waited for before another download starts, so that never two downloads run at once. The
+// program does not wait for them at its end: it ends its process, and their threads with it.
 #pragma once
 
 #include <cstddef>
@@ -14,5 +14,3 @@ class CDownloadWorker;
 void KeepUntilDone(std::unique_ptr<CDownloadWorker> worker);
 // How many are still kept (after releasing those that have finished).
 size_t GivenUpWorkerCount();
-// At the end of the program, with no window left: waits for every kept worker.
-void JoinGivenUpWorkers();

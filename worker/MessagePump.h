@@ -13,7 +13,7 @@ constexpr DWORD kPumpSliceMs = 50;
 
 // Dispatches what is queued for filter (null: every window of the calling thread). True when the
 // queue was emptied, false when it stopped at WM_CLOSE, WM_DESTROY, WM_QUIT or SC_CLOSE, which
-// stays queued.
+// stays queued; input, painting, timers and the download progress behind it are still served.
 bool PumpWaitMessages(HWND filter);
 
 // True for the messages PumpWaitMessages never dispatches.

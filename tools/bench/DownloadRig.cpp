@@ -95,8 +95,10 @@ void CDownloadRig::StartDownload() {
     if (box.text != texts::kConfirm)
         throw std::runtime_error("the program said \"" + box.text + "\" instead of asking to go on");
     AnswerMessageBox(box, IDYES);
+    // After an abort on a silent server the download first waits for the given-up one to end
+    // (up to 30 s under Wine).
     WaitFor(
-        "the download progress text", [&] { return IsDownloading(); }, kDefaultTimeoutMs, 1);
+        "the download progress text", [&] { return IsDownloading(); }, 60000, 1);
 }
 
 void CDownloadRig::WaitForIdle(DWORD timeoutMs) {

@@ -247,7 +247,7 @@ void CFlowTest::StartProgram(int proxyPort) {
     m_app = std::make_unique<CLauncher>(options);
 }
 
-CMessageBox CFlowTest::Install(const std::string& id, bool force) {
+CMessageBox CFlowTest::Install(const std::string& id, bool force, DWORD boxTimeoutMs) {
     const CRemoteWindow check = m_app->Control(ids::kForceUpdate);
     if ((check.CheckState() == BST_CHECKED) != force) {
         check.Click();
@@ -256,7 +256,7 @@ CMessageBox CFlowTest::Install(const std::string& id, bool force) {
     }
     m_app->TypeOrgId(id);
     m_app->ClickInstall();
-    return WaitForBox();
+    return WaitForBox(boxTimeoutMs);
 }
 
 namespace {

@@ -85,7 +85,8 @@ protected:
     const e2e::CRemoteWindow& Dialog() const { return m_app->Dialog(); }
 
     // Types the ID, presses install and waits for the next message box.
-    e2e::CMessageBox Install(const std::string& id, bool force = false);
+    e2e::CMessageBox Install(const std::string& id, bool force = false,
+                             DWORD boxTimeoutMs = e2e::kDefaultTimeoutMs);
     // The next message box of the dialog, in view.
     e2e::CMessageBox WaitForBox(DWORD timeoutMs = e2e::kDefaultTimeoutMs);
     // The box is the expected one: its text, icon and buttons, caption "PLMOInstApp", modal to the dialog.

@@ -187,5 +187,46 @@ TEST_F(Download, AbortDuringTheSecondOfThreeKeepsTheFirstAndANewAttemptWorks) {
     App().App().WaitForExit();
 }
 
+// A close request comes while a file downloads (Alt+F4 or the taskbar's Close under Wine, or
+// another program): it waits for the end of the download, but the window keeps painting and
+// taking clicks meanwhile, so the bar moves on and Abort works at once.
+class CloseDuringDownload : public CFlowTest {
+protected:
+    void CloseThenAbort(UINT message, WPARAM wParam) {
+        ServeInstaller("client_setup.exe");
+        ServeInstaller("custom258_setup.exe");
+        Start(kTwoInstallers, {"--drip", "files:20"});
+        AnswerMessageBox(Install("flow"), IDYES);
+        WaitForDownload("the first download to show progress", [](int percent, int) { return percent > 0; });
+        const CRemoteWindow bar = App().Control(ids::kProgress);
+        Dialog().Post(message, wParam);
+        const LRESULT before = bar.Send(PBM_GETPOS);
+        ::Sleep(1000);
+        const LRESULT after = bar.Send(PBM_GETPOS);
+        EXPECT_NE(before, after) << "the bar stood still behind the close request";
+        // As the mouse clicks: input behind the held close (a posted BM_CLICK is no input and
+        // waits with the close).
+        const CRemoteWindow abort = App().Control(ids::kAbort);
+        abort.Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        abort.Post(WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+        CMessageBox box = WaitForBox(2000);
+        ExpectBox(box, texts::kAborted, BoxIcon::Warning, "OK");
+        EXPECT_TRUE(InstallerRuns().empty()) << "an aborted download runs nothing";
+        AnswerMessageBox(box, IDOK);
+    }
+};
+
+TEST_F(CloseDuringDownload, TheSystemMenusCloseActsOnceTheAbortedAttemptIsOver) {
+    CloseThenAbort(WM_SYSCOMMAND, SC_CLOSE);
+    EXPECT_EQ(0u, App().App().WaitForExit());
+}
+
+TEST_F(CloseDuringDownload, AWindowCloseIsACancelThatTheBusyDialogIgnores) {
+    // Wine turns it into the cancel command, whose default ends the dialog.
+    CloseThenAbort(WM_CLOSE, 0);
+    ExpectIdle();
+    EXPECT_TRUE(Dialog().IsVisible()) << "the dialog is still there after the attempt";
+}
+
 } // namespace
 } // namespace flow

@@ -247,3 +247,18 @@ TEST_F(HttpWire, ServerDropsTheConnectionWithoutAnswer) {
     EXPECT_FALSE(h.m_strError.empty());
     EXPECT_TRUE(h.m_strResponse.empty());
 }
+
+TEST_F(HttpWire, AHeadThatComesAfter15SecondsIsStillRead) {
+    // The wait for the head is the library's, not the bound on silence inside the body: a
+    // service page or a download server that takes long to answer is waited for.
+    ScriptedResponse slow = ScriptedResponse::Ok("late, but whole");
+    slow.pauseBeforeHeadersMs = 15000;
+    server.Enqueue(slow);
+    server.Enqueue(slow);
+    CRecordingAccess h;
+    EXPECT_TRUE(h.HttpPostText(server.Url("/p/index.aspx?fp=3&oid=v3_slow").c_str(), nullptr, nullptr))
+        << h.m_strError;
+    EXPECT_EQ(h.m_strResponse, "late, but whole");
+    EXPECT_TRUE(h.HttpGetBinary(server.Url("/files/setup.exe").c_str(), nullptr, nullptr)) << h.m_strError;
+    EXPECT_EQ(h.Data(), "late, but whole");
+}

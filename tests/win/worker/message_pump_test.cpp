@@ -11,11 +11,13 @@
 namespace {
 
 std::vector<UINT>* g_dispatched = nullptr;
+const UINT kProgressMessage = ::RegisterWindowMessageA("CHttpAccess_InstDl_Message");
 
 LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (g_dispatched && (msg >= WM_APP || msg == WM_SYSCOMMAND))
+    const bool recorded = msg >= WM_APP || msg == WM_SYSCOMMAND || msg == WM_KEYDOWN || msg == WM_TIMER;
+    if (g_dispatched && recorded)
         g_dispatched->push_back(msg);
-    if (msg >= WM_APP || msg == WM_SYSCOMMAND)
+    if (recorded)
         return 0;
     return ::DefWindowProcA(hwnd, msg, wp, lp);
 }
@@ -102,6 +104,33 @@ TEST_F(MessagePumpTest, AClosingRequestFirstInTheQueueStopsEveryPass) {
         UINT first = 0;
         ASSERT_TRUE(FirstQueued(wnd, first));
         EXPECT_EQ(c.message, first) << "the request stays queued for the dialog's own loop";
+        Drain();
+    }
+}
+
+TEST_F(MessagePumpTest, BehindAHeldCloseInputTimersAndProgressAreStillServed) {
+    for (UINT close : {static_cast<UINT>(WM_CLOSE), static_cast<UINT>(WM_SYSCOMMAND)}) {
+        dispatched.clear();
+        ::PostMessageA(wnd, close, close == WM_SYSCOMMAND ? SC_CLOSE : 0, 0);
+        ::PostMessageA(wnd, WM_APP + 1, 0, 0);
+        ::PostMessageA(wnd, kProgressMessage, 10, 100);
+        ::PostMessageA(wnd, WM_KEYDOWN, VK_SPACE, 0);
+        ::SetTimer(wnd, 1, 1, nullptr);
+        ::Sleep(30);
+        EXPECT_FALSE(PumpWaitMessages(wnd)) << close;
+        ::KillTimer(wnd, 1);
+        // A timer due every millisecond comes again and again, but neither crowds out the rest
+        // nor keeps the pass going for ever.
+        ASSERT_GE(dispatched.size(), 3u) << close;
+        EXPECT_EQ((std::vector<UINT>{kProgressMessage, WM_KEYDOWN, WM_TIMER}),
+                  std::vector<UINT>(dispatched.begin(), dispatched.begin() + 3))
+            << close;
+        EXPECT_LE(dispatched.size(), 64u) << close;
+        UINT first = 0;
+        ASSERT_TRUE(FirstQueued(wnd, first));
+        EXPECT_EQ(close, first) << "the close stays first, for the dialog's own loop";
+        MSG m;
+        EXPECT_TRUE(::PeekMessageA(&m, wnd, WM_APP + 1, WM_APP + 1, PM_NOREMOVE)) << "other messages wait with it";
         Drain();
     }
 }
