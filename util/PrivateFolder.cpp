@@ -3,6 +3,8 @@
 #include <ntsecapi.h>
 #include <sddl.h>
 
+#include <cstring>
+
 #include "framework/Text.h"
 #include "framework/Wide.h"
 #include "util/SystemError.h"
@@ -22,7 +24,7 @@ std::string RandomName() {
         LARGE_INTEGER counter;
         ::QueryPerformanceCounter(&counter);
         DWORD mixed[2] = {counter.LowPart ^ ::GetCurrentProcessId(), counter.HighPart ^ ::GetTickCount()};
-        memcpy(bytes, mixed, sizeof bytes);
+        std::memcpy(bytes, mixed, sizeof bytes);
     }
     std::string name = "PLMO-";
     for (unsigned char b : bytes)

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -214,6 +215,16 @@ TEST(PrivateFolder, IsNewProtectedAndGoesWithItsContents) {
         admins = admins || ::EqualSid(sid, adminsSid);
     }
     EXPECT_TRUE(system && admins) << "SYSTEM and Administrators, nobody else";
+
+    // A folder that cannot be made says which and why, and leaves nothing to remove.
+    CPrivateFolder nowhere;
+    const std::string missing = first.Path() + "missing\\";
+    EXPECT_FALSE(nowhere.Create(error, missing));
+    EXPECT_EQ(0u, error.find("作業フォルダを作成できません：" + missing + "PLMO-")) << error;
+    std::string reason;
+    ASSERT_TRUE(FormatSystemError(ERROR_PATH_NOT_FOUND, reason));
+    EXPECT_EQ(reason, error.substr(error.size() - std::min(error.size(), reason.size()))) << error;
+    EXPECT_FALSE(nowhere.IsMade());
 
     // What an installer might leave: nested folders and a read-only file.
     const std::string path = first.Path();
